@@ -1,0 +1,87 @@
+#include "app/SavedList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/ConnectPage.h"
+#include "app/IniFile.h"
+#include "app/shared/ReportList.h"
+
+namespace app {
+namespace {
+
+const QString kFset = QStringLiteral("Fset");
+const QString kSaved = QStringLiteral("SavedKKM");
+
+struct SavedKey {
+    const char* key;
+    int column;
+};
+const SavedKey kSavedKeys[] = {{"kkm", colKkm},           {"kkmcom", colCom},
+                               {"eoucom", colEou},        {"ip", colIp},
+                               {"kkmproxy", colKkmProxy}, {"eouproxy", colEouProxy},
+                               {"speed", colSpeed}};
+
+}  // namespace
+
+QString iniPath(const QString& progdir) { return progdir + QStringLiteral("pf/set.ini"); }
+
+void loadSavedList(const QString& progdir, ui::ReportList& list, ListOptions& opts) {
+    const QString path = iniPath(progdir);
+    if (!QFileInfo::exists(path)) return;
+    IniFile ini;
+    if (!ini.load(path)) return;
+    if (ini.value(kFset, "save") != QLatin1String("1")) {
+        opts.save = false;
+        return;
+    }
+    opts.save = true;
+    opts.com = ini.value(kFset, "com") == QLatin1String("1");
+    opts.ip = ini.value(kFset, "ip") == QLatin1String("1");
+    for (const QString& section : ini.sections()) {
+        if (!section.contains(kSaved)) continue;
+        QStringList cells(deviceColumnCount);
+        for (const auto& k : kSavedKeys) cells[k.column] = ini.value(section, k.key);
+        list.addDataRow(cells);
+    }
+}
+
+SaveResult saveSettings(const QString& progdir, const ui::ReportList& list,
+                        const ListOptions& opts) {
+    const QString path = iniPath(progdir);
+    if (QFileInfo::exists(path)) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadWrite)) return SaveResult::NoAccess;
+    } else {
+        QDir().mkpath(progdir + QStringLiteral("pf"));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly)) return SaveResult::NoAccess;
+        f.close();
+        if (!QFileInfo::exists(path)) return SaveResult::NoAccess;
+    }
+    IniFile ini;
+    if (!ini.load(path)) return SaveResult::NoAccess;
+    for (const QString& section : ini.sections())
+        if (section.contains(kSaved)) ini.deleteSection(section);
+    if (opts.save) {
+        if (list.rowCount() > 0 && !list.isFiller(0)) {
+            int n = 0;
+            for (int r = 0; r < list.rowCount(); ++r) {
+                if (list.isFiller(r)) continue;
+                const QString section = kSaved + QString::number(++n);
+                for (const auto& k : kSavedKeys) ini.setValue(section, k.key, list.cell(r, k.column));
+            }
+        }
+        ini.setValue(kFset, "save", "1");
+        ini.setValue(kFset, "com", opts.com ? "1" : "0");
+        ini.setValue(kFset, "ip", opts.ip ? "1" : "0");
+    } else {
+        ini.setValue(kFset, "save", "0");
+        ini.deleteKey(kFset, "com");
+        ini.deleteKey(kFset, "ip");
+    }
+    return ini.save(path) ? SaveResult::Saved : SaveResult::WriteFailed;
+}
+
+}  // namespace app

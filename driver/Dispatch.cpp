@@ -1,0 +1,31 @@
+#include "driver/Dispatch.h"
+
+#include <mutex>
+
+namespace drv {
+namespace {
+std::mutex factoryMutex;
+DispatchFactory& factory() {
+    static DispatchFactory f;
+    return f;
+}
+}  // namespace
+
+void setDispatchFactory(DispatchFactory f) {
+    std::lock_guard lock(factoryMutex);
+    factory() = std::move(f);
+}
+
+std::unique_ptr<IDispatch> createObject(const QString& progId) {
+    DispatchFactory f;
+    {
+        std::lock_guard lock(factoryMutex);
+        f = factory();
+    }
+    if (!f) throw DriverCreateError("no driver installed for " + progId.toStdString());
+    auto obj = f(progId);
+    if (!obj) throw DriverCreateError("cannot create " + progId.toStdString());
+    return obj;
+}
+
+}  // namespace drv

@@ -1,0 +1,41 @@
+// The main window against the demo bench: title, tabs, binding lines, views and close.
+#include <QTabWidget>
+#include <QtTest>
+
+#include "app/ConnectPage.h"
+#include "app/shared/Memo.h"
+#include "app/shared/ReportList.h"
+#include "tests/support/GuiHarness.h"
+
+using testing_support::GuiHarness;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testing_support::useBench({}); }
+
+    void titleTabsAndBinding() {
+        GuiHarness h;
+        auto* w = h.window();
+        QCOMPARE(w->objectName(), QString("TFormSet"));
+        QCOMPARE(w->windowTitle(),
+                 QString("Velmor АТОЛ ККТ 1.1 Beta - 32bit  (www.velmor-kkt.ru)"));
+        auto* tabs = h.find<QTabWidget>("pgcSet");
+        const QStringList captions = {" Подключение   ", " ККМ   ",          " Регистрация   ",
+                                      " ФН   ",          " Смена   ",        " Чеки   ",
+                                      " Клише/Подвал   ", " Настройки    ", " Сервис   "};
+        QCOMPARE(tabs->count(), captions.size());
+        for (int i = 0; i < captions.size(); ++i) QCOMPARE(tabs->tabText(i), captions[i]);
+        QCOMPARE(h.memo(), QStringList({"Найден драйвер ККТ: Версия 10.10.4.0 (32bit)",
+                                        "Драйвер (32bit) подключен"}));
+        QCOMPARE(h.find<QLabel>("lblDrvVer")->text(),
+                 QString("ОС: Windows 10 Pro Professional (Build 19045) x64 / Драйвер ККТ: "
+                         "10.10.4.0"));
+        QCOMPARE(h.find<QPushButton>("btnDrvDown")->text(), QString("Обновить драйвер"));
+        QCOMPARE(w->size(), QSize(698, 672));
+        for (auto* b : w->readButtons()) QCOMPARE(b->text(), QString("Cчитать"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

@@ -1,0 +1,115 @@
+#include "tests/support/GuiHarness.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <QTabWidget>
+
+#include "app/shared/Memo.h"
+#include "app/shared/ReportList.h"
+#include "driver/DriverLog.h"
+#include "emulator/Bench.h"
+
+namespace testing_support {
+
+void useBench(const QByteArray& json) {
+    if (json.isEmpty())
+        emu::World::instance().loadDemo();
+    else
+        emu::World::instance().loadJson(json, QStringLiteral("test bench"));
+}
+
+QJsonObject demoBench() { return QJsonDocument::fromJson(emu::World::demoBenchJson()).object(); }
+
+QByteArray toJson(const QJsonObject& o) { return QJsonDocument(o).toJson(); }
+
+GuiHarness::GuiHarness(const QString& progdir) {
+    ui::MessageBox::setTestMode(true);
+    ui::MessageBox::clearHistory();
+    if (progdir.isEmpty()) {
+        dir_ = std::make_unique<QTemporaryDir>();
+        progdir_ = dir_->path();
+    } else {
+        progdir_ = progdir;
+    }
+    logPath_ = progdir_ + "/driver-log.jsonl";
+    QFile::remove(logPath_);
+    drv::DriverLog::instance().setPath(logPath_);
+    program_.pc = app::setUpDriverAndPc();
+    program_.mainWindow = std::make_unique<app::TFormSet>(*program_.pc, progdir_);
+    program_.portDialog = std::make_unique<app::TformPortSet>(program_.mainWindow.get());
+    program_.updateDialog = std::make_unique<app::TFormUpdate>(program_.mainWindow.get());
+    program_.setEditor = std::make_unique<app::TFormSetSet>(program_.mainWindow.get());
+    program_.mainWindow->show();
+    if (!QTest::qWaitForWindowExposed(program_.mainWindow.get()))
+        qWarning("main window not exposed");
+}
+
+GuiHarness::~GuiHarness() {
+    close();
+    program_.setEditor.reset();
+    program_.updateDialog.reset();
+    program_.portDialog.reset();
+    program_.mainWindow.reset();
+    drv::DriverLog::instance().setPath({});
+}
+
+QString GuiHarness::progdir() const { return progdir_; }
+
+void GuiHarness::close() {
+    if (program_.mainWindow && program_.mainWindow->isVisible()) program_.mainWindow->close();
+}
+
+void GuiHarness::click(const QString& buttonName) {
+    auto* b = find<QAbstractButton>(buttonName);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void GuiHarness::selectTab(const QString& tabName) {
+    auto* tabs = find<QTabWidget>("pgcSet");
+    tabs->setCurrentWidget(find<QWidget>(tabName));
+}
+
+QStringList GuiHarness::memo(const QString& name) { return find<ui::Memo>(name)->lines(); }
+
+ui::ReportList* GuiHarness::list(const QString& name) { return find<ui::ReportList>(name); }
+
+QList<QStringList> GuiHarness::rows(const QString& listName) {
+    auto* l = list(listName);
+    QList<QStringList> out;
+    for (int r = 0; r < l->rowCount(); ++r)
+        if (!l->isFiller(r)) out << l->rowCells(r);
+    return out;
+}
+
+void GuiHarness::selectRow(const QString& listName, int row) {
+    auto* l = list(listName);
+    l->clearSelection();
+    l->selectRow(row);
+}
+
+QList<QJsonObject> GuiHarness::driverLog() const {
+    QList<QJsonObject> out;
+    QFile f(logPath_);
+    if (!f.open(QIODevice::ReadOnly)) return out;
+    while (!f.atEnd()) {
+        const auto line = f.readLine().trimmed();
+        if (!line.isEmpty()) out << QJsonDocument::fromJson(line).object();
+    }
+    return out;
+}
+
+QStringList GuiHarness::driverCalls() const {
+    QStringList out;
+    for (const auto& o : driverLog())
+        if (o.contains("method")) out << o.value("method").toString();
+    return out;
+}
+
+QStringList GuiHarness::messageTexts() {
+    QStringList out;
+    for (const auto& m : ui::MessageBox::history()) out << m.text;
+    return out;
+}
+
+}  // namespace testing_support
