@@ -82,7 +82,7 @@ void Connection::closeCurrent(bool network) {
     ctx_.ui->processEvents();
     if (!ctx_.fptr || !ctx_.fptr->isOpened()) {
         for (int r = 0; r < list_.rowCount(); ++r)
-            if (!list_.isFiller(r) && list_.cell(r, colState) == QLatin1String("Подключен"))
+            if (!list_.isFiller(r) && list_.cell(r, colState) == QStringLiteral("Подключен"))
                 list_.setCell(r, colState, QStringLiteral("Доступен"));
     }
 }
@@ -163,7 +163,7 @@ void Connection::disconnect() {
         if (ctx_.fptr->isOpened()) return false;
         if (rows)
             for (int r = 0; r < list_.rowCount(); ++r)
-                if (!list_.isFiller(r) && list_.cell(r, colState) == QLatin1String("Подключен"))
+                if (!list_.isFiller(r) && list_.cell(r, colState) == QStringLiteral("Подключен"))
                     list_.setCell(r, colState, QStringLiteral("Доступен"));
         ctx_.kkmConnected = false;
         memo_.clearLines();

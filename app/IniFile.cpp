@@ -13,6 +13,7 @@ namespace app {
 
 struct IniFile::Impl {
     CSimpleIniA ini{true /*utf8*/, false /*no multi-key*/, false /*no multi-line*/};
+    Impl() { ini.SetSpaces(false); }
 };
 
 IniFile::IniFile() : d(std::make_unique<Impl>()) {}

@@ -9,7 +9,9 @@
 #include <memory>
 
 #include "app/Program.h"
+#include "app/shared/Memo.h"
 #include "app/shared/MessageBox.h"
+#include "app/shared/ReportList.h"
 
 namespace ui {
 class ReportList;

@@ -1,0 +1,298 @@
+// Connecting, disconnecting and the saved device list, through the real window.
+#include <QtTest>
+
+#include "app/ConnectPage.h"
+#include "app/IniFile.h"
+#include "app/shared/Conventions.h"
+#include "tests/support/GuiHarness.h"
+
+using testing_support::GuiHarness;
+
+namespace {
+
+const char* kUsbRow =
+    "[SavedKKM1]\nkkm=АТОЛ 30Ф (№ 00106107311234)\nkkmcom=COM5\neoucom=COM6\nip=\n"
+    "kkmproxy=atol-usbcom_proxy3\neouproxy=atol-usbcom_proxy4\nspeed=115200\n";
+const char* kNetRow =
+    "[SavedKKM2]\nkkm=АТОЛ 27Ф (№ 00106908765432)\nkkmcom=\neoucom=\nip=192.168.77.40\n"
+    "kkmproxy=\neouproxy=\nspeed=\n";
+
+QString writeIni(const QString& dir, const QByteArray& text) {
+    QDir().mkpath(dir + "/pf");
+    QFile f(dir + "/pf/set.ini");
+    f.open(QIODevice::WriteOnly);
+    f.write(text);
+    return f.fileName();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+int countCalls(const GuiHarness& h, const QString& method) {
+    return int(h.driverCalls().count(method));
+}
+
+}  // namespace
+
+class TestConnection : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testing_support::useBench({}); }
+
+    void connectByPortThenAgainDoesNothing() {
+        QTemporaryDir dir;
+        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=1\n") + kUsbRow + kNetRow);
+        GuiHarness h(dir.path());
+        QCOMPARE(h.rows("lvKKMconnect").size(), 2);
+        QCOMPARE(h.rows("lvKKMconnect")[0][3], QString());  // restored rows have no state
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        QCOMPARE(h.memo(), QStringList({"Подключена ККМ: АТОЛ 30Ф",
+                                        "Серийный номер: 00106107311234", "Версия ПО: 5.8.100",
+                                        "COM порт: COM5", "Имя порта: atol-usbcom_proxy3",
+                                        "Скорость порта: 115200", "COM порт EoU: COM6",
+                                        "Имя порта EoU: atol-usbcom_proxy4"}));
+        auto& ctx = h.window()->context();
+        QVERIFY(ctx.kkmConnected);
+        QVERIFY(ctx.isP5);
+        QCOMPARE(ctx.comConnected, QString("COM5"));
+        QCOMPARE(ctx.record.eouPort, QString("COM6"));
+        QCOMPARE(h.rows("lvKKMconnect")[0][3], QString("Подключен"));
+        QCOMPARE(h.find<QPushButton>("btnConnectKKM")->text(), QString("Подключить ККМ"));
+        QVERIFY(h.find<QPushButton>("btnConnectKKM")->isEnabled());
+        // the port number goes to the driver as the characters after "COM"
+        bool sawComFile = false;
+        for (const auto& call : h.driverLog())
+            if (call.value("method") == "setSingleSetting" &&
+                call.value("args").toArray().at(0) == "ComFile")
+                sawComFile = call.value("args").toArray().at(1) == "5";
+        QVERIFY(sawComFile);
+        const int opens = countCalls(h, "open");
+        h.click("btnConnectKKM");
+        QCOMPARE(countCalls(h, "open"), opens);
+        QVERIFY(ctx.kkmConnected);
+        QVERIFY(GuiHarness::messages().isEmpty());
+    }
+
+    void connectByNetworkResetsViewsAndMarkers() {
+        QTemporaryDir dir;
+        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=1\n") + kUsbRow + kNetRow);
+        GuiHarness h(dir.path());
+        auto* read = h.find<QPushButton>("btnGetKKMinfo");
+        ui::setReadMarker(read, 1);
+        h.list("lvKKMinfo")->addDataRow({"Модель", "старое"});
+        h.selectRow("lvKKMconnect", 1);
+        h.click("btnConnectKKM");
+        QCOMPARE(h.memo(), QStringList({"Подключена ККМ: АТОЛ 27Ф",
+                                        "Серийный номер: 00106908765432", "Версия ПО: 3.0.8233",
+                                        "IP адрес: 192.168.77.40"}));
+        auto& ctx = h.window()->context();
+        QCOMPARE(ctx.ipConnected, QString("192.168.77.40"));
+        QVERIFY(ctx.comConnected.isEmpty());
+        QVERIFY(!ctx.isP5);
+        QCOMPARE(ui::readMarker(read), 0);
+        QCOMPARE(h.rows("lvKKMinfo").size(), 0);
+        bool sawPort = false;
+        for (const auto& call : h.driverLog())
+            if (call.value("method") == "setSingleSetting" &&
+                call.value("args").toArray().at(0) == "IPPort")
+                sawPort = call.value("args").toArray().at(1) == "5555";
+        QVERIFY(sawPort);
+    }
+
+    void rowWithPortAndAddressConnectsByNetwork() {
+        QTemporaryDir dir;
+        writeIni(dir.path(), "[Fset]\nsave=1\ncom=1\nip=1\n[SavedKKM1]\nkkm=x\nkkmcom=COM5\n"
+                             "ip=192.168.77.40\n");
+        GuiHarness h(dir.path());
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        QCOMPARE(h.window()->context().ipConnected, QString("192.168.77.40"));
+        QCOMPARE(h.memo().value(0), QString("Подключена ККМ: АТОЛ 27Ф"));
+    }
+
+    void noRowSelected() {
+        GuiHarness h;
+        h.click("btnConnectKKM");
+        QCOMPARE(GuiHarness::messageTexts(), QStringList({"Выберите ККМ"}));
+        QCOMPARE(GuiHarness::messages()[0].icon, ui::Icon::Information);
+        QVERIFY(!h.driverCalls().contains("open"));
+    }
+
+    void portThatDoesNotExist() {
+        QTemporaryDir dir;
+        writeIni(dir.path(), "[Fset]\nsave=1\ncom=1\nip=0\n[SavedKKM1]\nkkm=x\nkkmcom=COM9\n");
+        GuiHarness h(dir.path());
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        QVERIFY(GuiHarness::messageTexts().contains("Порт COM9 не существует"));
+        QVERIFY(!h.window()->context().kkmConnected);
+        QCOMPARE(h.find<QPushButton>("btnConnectKKM")->text(), QString("Подключить ККМ"));
+    }
+
+    void driverErrorOnOpenIsReported() {
+        auto bench = testing_support::demoBench();
+        auto regs = bench["registers"].toArray();
+        auto usb = regs[0].toObject();
+        usb["errors"] = QJsonArray{QJsonObject{{"method", "open"}, {"code", 5},
+                                               {"description", "Некорректные данные"}}};
+        regs[0] = usb;
+        bench["registers"] = regs;
+        testing_support::useBench(testing_support::toJson(bench));
+        QTemporaryDir dir;
+        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=0\n") + kUsbRow);
+        GuiHarness h(dir.path());
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        QCOMPARE(GuiHarness::messages().value(0).text, QString("(5) Некорректные данные"));
+        QCOMPARE(GuiHarness::messages().value(0).title, QString(""));
+        QVERIFY(!h.window()->context().kkmConnected);
+        // the port exists, so the busy-port check runs and finds no holder
+        QCOMPARE(h.memo().first(), QString("[Проверка используемых портов...]"));
+        QCOMPARE(h.memo().last(), QString("Не определено"));
+    }
+
+    void platform25RegisterWithNewDriver() {
+        auto bench = testing_support::demoBench();
+        auto pc = bench["pc"].toObject();
+        pc["driver"] = QJsonObject{{"creatable", true}, {"version", "10.11.0.0"}};
+        bench["pc"] = pc;
+        auto regs = bench["registers"].toArray();
+        auto usb = regs[0].toObject();
+        usb["platform"] = "2.5";
+        regs[0] = usb;
+        bench["registers"] = regs;
+        testing_support::useBench(testing_support::toJson(bench));
+        QTemporaryDir dir;
+        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=0\n") + kUsbRow);
+        GuiHarness h(dir.path());
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        QCOMPARE(h.memo(), QStringList({"Для работы с кассами на платформе 2.5, версия драйвера "
+                                        "ККТ должна быть не выше 10.10.0.0"}));
+        QVERIFY(!h.window()->context().kkmConnected);
+        QVERIFY(GuiHarness::messages().isEmpty());  // no driver-error box for this case
+        const QStringList calls = h.driverCalls();
+        QCOMPARE(calls.mid(calls.lastIndexOf("open") + 1, 2), QStringList({"version", "close"}));
+    }
+
+    void disconnectKeepsViews() {
+        QTemporaryDir dir;
+        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=0\n") + kUsbRow);
+        GuiHarness h(dir.path());
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        h.list("lvKKMinfo")->addDataRow({"Модель", "АТОЛ 30Ф"});
+        h.click("btnDiscKKM");
+        QCOMPARE(h.memo(), QStringList({"АТОЛ 30Ф (№ 00106107311234) - отключена"}));
+        auto& ctx = h.window()->context();
+        QVERIFY(!ctx.kkmConnected);
+        QVERIFY(ctx.comConnected.isEmpty());
+        QCOMPARE(h.rows("lvKKMconnect")[0][3], QString("Доступен"));
+        QCOMPARE(h.rows("lvKKMinfo").size(), 1);
+        // a second press has nothing to disconnect
+        h.click("btnDiscKKM");
+        QCOMPARE(h.memo().size(), 1);
+    }
+
+    void listSavedAndRestoredAcrossRuns() {
+        QTemporaryDir dir;
+        const QString ini = writeIni(
+            dir.path(), QByteArray("[Footer-00106107311234]\n1=Спасибо за покупку\n"
+                                   "[Fset]\nsave=1\ncom=1\nip=1\n[SavedKKM7]\nkkm=old\n") +
+                            kUsbRow + kNetRow);
+        {
+            GuiHarness h(dir.path());
+            QCOMPARE(h.rows("lvKKMconnect").size(), 3);
+            h.list("lvKKMconnect")->removeRow(0);  // the list changes (as a scan does)
+            h.find<QCheckBox>("chkTCPIP")->setChecked(false);
+            h.close();
+        }
+        app::IniFile file;
+        QVERIFY(file.load(ini));
+        QCOMPARE(file.sections(),
+                 QStringList({"Footer-00106107311234", "Fset", "SavedKKM1", "SavedKKM2"}));
+        QCOMPARE(file.value("Footer-00106107311234", "1"), QString("Спасибо за покупку"));
+        QCOMPARE(file.value("Fset", "save"), QString("1"));
+        QCOMPARE(file.value("Fset", "com"), QString("1"));
+        QCOMPARE(file.value("Fset", "ip"), QString("0"));
+        QCOMPARE(file.value("SavedKKM1", "kkmcom"), QString("COM5"));
+        QCOMPARE(file.value("SavedKKM2", "ip"), QString("192.168.77.40"));
+        QCOMPARE(file.keys("SavedKKM2"), QStringList({"kkm", "kkmcom", "eoucom", "ip", "kkmproxy",
+                                                      "eouproxy", "speed"}));
+        QVERIFY(!QDir(dir.path() + "/pf").entryList(QDir::Files).filter(".tmp").size());
+        GuiHarness again(dir.path());
+        QCOMPARE(again.rows("lvKKMconnect").size(), 2);
+        QCOMPARE(again.rows("lvKKMconnect")[0][0], QString("АТОЛ 30Ф (№ 00106107311234)"));
+        QVERIFY(!again.find<QCheckBox>("chkTCPIP")->isChecked());
+        QVERIFY(again.list("lvKKMconnect")->isColumnHidden(app::colIp));
+        QVERIFY(!again.list("lvKKMconnect")->isColumnHidden(app::colCom));
+    }
+
+    void saveOffForgetsTheList() {
+        QTemporaryDir dir;
+        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=0\nip=1\n") + kUsbRow);
+        {
+            GuiHarness h(dir.path());
+            QVERIFY(!h.find<QCheckBox>("chkCOM")->isChecked());
+            h.find<QCheckBox>("chkSave")->setChecked(false);
+            h.close();
+        }
+        app::IniFile file;
+        QVERIFY(file.load(dir.path() + "/pf/set.ini"));
+        QCOMPARE(file.value("Fset", "save"), QString("0"));
+        QVERIFY(!file.hasKey("Fset", "com"));
+        QVERIFY(!file.hasKey("Fset", "ip"));
+        QVERIFY(file.sections().filter("SavedKKM").isEmpty());
+        GuiHarness again(dir.path());
+        QCOMPARE(again.rows("lvKKMconnect").size(), 0);
+        QVERIFY(!again.find<QCheckBox>("chkSave")->isChecked());
+        QVERIFY(again.find<QCheckBox>("chkCOM")->isChecked());
+        QVERIFY(!again.find<QCheckBox>("chkTCPIP")->isChecked());
+    }
+
+    void firstStartCreatesTheFile() {
+        QTemporaryDir dir;
+        {
+            GuiHarness h(dir.path());
+            h.close();
+        }
+        const QByteArray text = readFile(dir.path() + "/pf/set.ini");
+        QVERIFY(text.contains("[Fset]"));
+        QVERIFY(text.contains("save=1"));
+        QVERIFY(!text.contains("SavedKKM"));  // an empty list writes no rows
+    }
+
+    void unwritableFileIsLeftAlone() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.path() + "/pf/set.ini");  // a directory where the file should be
+        {
+            GuiHarness h(dir.path());
+            h.close();
+            QCOMPARE(GuiHarness::messageTexts(), QStringList({"Нет доступа для записи настроек"}));
+        }
+        QVERIFY(QFileInfo(dir.path() + "/pf/set.ini").isDir());
+    }
+
+    void columnOptions() {
+        GuiHarness h;
+        auto* list = h.list("lvKKMconnect");
+        QVERIFY(!list->isColumnHidden(app::colCom));
+        QVERIFY(list->isColumnHidden(app::colIp));
+        QVERIFY(list->isColumnHidden(app::colKkmProxy));
+        h.click("chkTCPIP");
+        QVERIFY(!list->isColumnHidden(app::colIp));
+        h.click("chkCOM");
+        QVERIFY(list->isColumnHidden(app::colCom));
+        QVERIFY(list->isColumnHidden(app::colEou));
+        QVERIFY(list->isColumnHidden(app::colState));
+        QVERIFY(list->columnWidth(app::colKkm) >= 100);
+        QCOMPARE(list->columnWidth(app::colKkm), list->width() - 100 + 1);
+    }
+};
+
+QTEST_MAIN(TestConnection)
+#include "test_connection.moc"
