@@ -1,0 +1,196 @@
+// The window's shared conventions: keys, the stay-on-top item, the Сервис timer, the wheel rule,
+// the guards and the driver-error report.
+#include <QtTest>
+
+#include "app/ConnectPage.h"
+#include "app/OtherTabs.h"
+#include "app/shared/Conventions.h"
+#include "emulator/VirtualPc.h"
+#include "tests/support/GuiHarness.h"
+
+using testing_support::GuiHarness;
+
+namespace {
+// An IUi that records what it is asked to show.
+struct RecordingUi : ui::IUi {
+    QStringList shown;
+    QList<std::optional<QString>> captions;
+    void message(const QString& text, ui::Icon, std::optional<QString> caption) override {
+        shown << text;
+        captions << caption;
+    }
+    bool confirm(const QString&) override { return true; }
+    void processEvents() override {}
+    void pause(int) override {}
+};
+}  // namespace
+
+class TestWindowConventions : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testing_support::useBench({}); }
+
+    void ctrlRShowsAndHidesTheServiceView() {
+        GuiHarness h;
+        auto* w = h.window();
+        auto* serv = h.find<QWidget>("mmoServ");
+        QVERIFY(serv->isHidden());
+        QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(!serv->isHidden());
+        QCOMPARE(w->width(), serv->width() + 2 * serv->x() - w->pgcSet->width() + 3);
+        QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(serv->isHidden());
+        QCOMPARE(w->width(), 698);
+        // R alone does nothing
+        QTest::keyClick(w, Qt::Key_R);
+        QVERIFY(serv->isHidden());
+    }
+
+    void ctrlEOpensTheEouFolder() {
+        GuiHarness h;
+        auto* pc = dynamic_cast<emu::VirtualPc*>(h.program().pc.get());
+        QVERIFY(pc);
+        QTest::keyClick(h.window(), Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(pc->actions().contains("open C:\\ProgramData\\ATOL\\EoU\\"));
+    }
+
+    void stayOnTopToggles() {
+        GuiHarness h;
+        auto* w = h.window();
+        QCOMPARE(w->actStayOnTop->text(), QString("Поверх всех окон"));
+        QCOMPARE(w->actStayOnTop->data().toInt(), 1000);
+        QVERIFY(!w->actStayOnTop->isChecked());
+        w->actStayOnTop->trigger();
+        QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(w->actStayOnTop->isChecked());
+        w->actStayOnTop->trigger();
+        QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(!w->actStayOnTop->isChecked());
+    }
+
+    void serviceTimerRunsOnlyOnItsTab() {
+        GuiHarness h;
+        auto* w = h.window();
+        QVERIFY(!w->tmrServ->isActive());
+        h.selectTab("tabServ");
+        QVERIFY(w->tmrServ->isActive());
+        w->timerTick();
+        QVERIFY(!h.find<QLineEdit>("edtSysTime")->text().isEmpty());
+        QVERIFY(h.find<QLineEdit>("edtKKMtime")->text().isEmpty());  // not connected
+        QVERIFY(!h.driverCalls().contains("queryData"));
+        // connected: the register's clock is read
+        w->context().fptr->setSingleSetting("Port", "0");
+        w->context().fptr->setSingleSetting("ComFile", "5");
+        w->context().fptr->applySingleSettings();
+        w->context().fptr->open();
+        w->context().kkmConnected = true;
+        w->timerTick();
+        QVERIFY(!h.find<QLineEdit>("edtKKMtime")->text().isEmpty());
+        QVERIFY(h.driverCalls().contains("getParamDateTime"));
+        h.selectTab("tabKKMinfo");
+        QVERIFY(!w->tmrServ->isActive());
+    }
+
+    void wheelScrollsOnlyTheActiveTabsScrollableList() {
+        GuiHarness h;
+        auto* list = h.list("lvKKMinfo");
+        for (int i = 0; i < 60; ++i) list->addDataRow({QString::number(i), "x"});
+        list->fillGrid();
+        QVERIFY(list->scrollBarEnabled());
+        auto wheel = [&] {
+            QWheelEvent e(QPointF(10, 40), list->viewport()->mapToGlobal(QPointF(10, 40)),
+                          QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+            QApplication::sendEvent(list->viewport(), &e);
+        };
+        h.selectTab("tabConnectKKM");  // another tab: nothing scrolls
+        wheel();
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
+        h.selectTab("tabKKMinfo");
+        wheel();
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+    }
+
+    void guardsAndDriverErrorReport() {
+        GuiHarness h;
+        RecordingUi rec;
+        auto* button = h.find<QPushButton>("btnCheck");
+        QVERIFY(ui::dataNotReceived(button, rec));
+        QCOMPARE(rec.shown, QStringList({"Данные не получены. Сначала нажмите кнопку \"Считать\""}));
+        ui::setReadMarker(button, 1);
+        QVERIFY(!ui::dataNotReceived(button, rec));
+        auto& f = *h.window()->context().fptr;
+        f.queryData();  // fails: nothing opened
+        rec.shown.clear();
+        rec.captions.clear();
+        const int code = ui::reportDriverError(f, rec, true, "Заголовок");
+        QVERIFY(code != 0);
+        QCOMPARE(rec.shown, QStringList({QString("(%1) %2").arg(code).arg(f.errorDescription())}));
+        QCOMPARE(rec.captions.value(0), std::optional<QString>("Заголовок"));
+        f.setParam("LIBFPTR_PARAM_DATA_TYPE", 0);  // succeeds
+        rec.shown.clear();
+        QCOMPARE(ui::reportDriverError(f, rec, true), 0);
+        QVERIFY(rec.shown.isEmpty());
+    }
+
+    void busyButtonRestoresCaption() {
+        GuiHarness h;
+        RecordingUi rec;
+        auto* b = h.find<QPushButton>("btnGetKKMinfo");
+        {
+            ui::BusyButton busy(b, rec, ui::btnValRead);
+            QCOMPARE(b->text(), QString("Подождите..."));
+            QVERIFY(!b->isEnabled());
+        }
+        QCOMPARE(b->text(), QString("Cчитать"));
+        QVERIFY(b->isEnabled());
+    }
+
+    void resetViewsAtStart() {
+        GuiHarness h;
+        QCOMPARE(h.find<QLineEdit>("edtShiftCash")->text(), QString("100,00"));
+        QCOMPARE(h.rows("lvKlishe").size(), 10);
+        QCOMPARE(h.rows("lvFooter")[9][0], QString("10"));
+        for (auto* b : h.window()->readButtons()) QCOMPARE(ui::readMarker(b), 0);
+        auto* set = h.list("lvSetKKM");
+        QVERIFY(set->isColumnHidden(set->columnByCaption("Тип")));
+        QVERIFY(set->isColumnHidden(set->columnByCaption("Описание")));
+        QVERIFY(!set->isColumnHidden(set->columnByCaption("Значение")));
+        QCOMPARE(h.find<QDateEdit>("dtpCheck")->date(), QDate::currentDate());
+        // every list shows filler rows down to its bottom
+        QVERIFY(h.list("lvKKMinfo")->rowCount() > 0);
+        QCOMPARE(h.list("lvKKMinfo")->dataRowCount(), 0);
+    }
+
+    void secondaryWindowsAndClose() {
+        GuiHarness h;
+        QCOMPARE(h.program().portDialog->windowTitle(), QString("Настройка"));
+        QCOMPARE(h.program().portDialog->objectName(), QString("TformPortSet"));
+        QCOMPARE(h.program().updateDialog->windowTitle(), QString("Загрузка драйверов"));
+        QCOMPARE(h.program().setEditor->windowTitle(), QString("Настройка параметра"));
+        QVERIFY(h.program().portDialog->isHidden());
+        h.close();
+        QVERIFY(!h.window()->isVisible());
+        QVERIFY(QFile::exists(h.progdir() + "/pf/set.ini"));
+    }
+
+    void closeEndsTheEouTestProcess() {
+        auto bench = testing_support::demoBench();
+        auto pc = bench["pc"].toObject();
+        auto procs = pc["processes"].toArray();
+        procs.append(QJsonObject{{"pid", 5150}, {"path", "C:\\ATOL\\EoU\\ethoverusbtest.EXE"}});
+        procs.append(QJsonObject{{"pid", 5151}, {"path", "C:\\ATOL\\EoU\\EthOverUsbTest.exe"}});
+        pc["processes"] = procs;
+        bench["pc"] = pc;
+        testing_support::useBench(testing_support::toJson(bench));
+        GuiHarness h;
+        auto* vpc = dynamic_cast<emu::VirtualPc*>(h.program().pc.get());
+        const int before = int(vpc->actions().filter("terminate").size());
+        h.close();
+        const QStringList terminated = vpc->actions().filter("terminate").mid(before);
+        QCOMPARE(terminated, QStringList({"terminate 5150"}));  // the first one only
+    }
+};
+
+QTEST_MAIN(TestWindowConventions)
+#include "test_window_conventions.moc"
