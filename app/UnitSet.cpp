@@ -25,6 +25,7 @@
 #include "app/shared/ReportList.h"
 #include "discovery/HandleListing.h"
 #include "driver/ValueText.h"
+#include "info/CopyMenu.h"
 #include "info/InfoPages.h"
 #include "platform/Pc.h"
 
@@ -64,6 +65,8 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
             auto* active = activeTabList();
             return active && active->scrollBarEnabled();
         });
+    // the popup menu pmCopy of the report lists (copy a row or the whole list)
+    info::installCopyMenu(this, windowUi_, [this] { return activeTabList(); });
     // 5.
     ctx_.comConnected.clear();
     ctx_.ipConnected.clear();

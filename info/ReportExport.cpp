@@ -1,0 +1,249 @@
+#include "info/ReportExport.h"
+
+#include <errno.h>
+#include <iconv.h>
+
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QWidget>
+
+#include "app/shared/FileDialog.h"
+#include "app/shared/ReportList.h"
+#include "app/shared/Ui.h"
+
+namespace info {
+namespace {
+
+constexpr int kMaxLineLength = 999;
+const QString kCellSeparator = QStringLiteral("  |  ");
+
+bool isBlank(QChar c) {
+    return c.unicode() <= 0x20;
+}
+bool isControl(QChar c) {
+    return c.unicode() < 0x20;
+}
+
+QString trimmedBy(const QString& s, bool (*blank)(QChar)) {
+    int start = 0;
+    int end = s.size();
+    while (start < end && blank(s.at(start))) ++start;
+    while (end > start && blank(s.at(end - 1))) --end;
+    return s.mid(start, end - start);
+}
+
+}  // namespace
+
+QStringList textLayout(const ExportTable& table, bool oneSpaceEmptyCells) {
+    const int columns = table.headers.size();
+    const auto cellOf = [oneSpaceEmptyCells](const QString& text) {
+        return oneSpaceEmptyCells && text.isEmpty() ? QStringLiteral(" ") : text;
+    };
+    QList<QStringList> source;
+    source.reserve(table.rows.size() + 1);
+    source.append(table.headers);
+    for (const auto& row : table.rows) source.append(row);
+
+    QList<int> widths(columns, 0);
+    for (const auto& row : source)
+        for (int c = 0; c < columns; ++c)
+            widths[c] = std::max(widths[c], int(cellOf(row.value(c)).size()));
+
+    QStringList lines;
+    for (const auto& row : source) {
+        QString line;
+        for (int c = 0; c < columns; ++c) {
+            const QString cell = cellOf(row.value(c));
+            if (c + 1 < columns) {
+                line += cell.leftJustified(widths[c], QLatin1Char(' ')) + kCellSeparator;
+            } else {
+                line += cell;
+            }
+        }
+        // The settings list's one-space cells keep its lines aligned; only control
+        // characters go there.
+        line = trimmedBy(line, oneSpaceEmptyCells ? isControl : isBlank);
+        if (line.size() > kMaxLineLength) line.truncate(kMaxLineLength);
+        lines.append(line);
+    }
+    int longest = 0;
+    for (const auto& l : lines) longest = std::max(longest, int(l.size()));
+    lines.insert(1, QString(longest, QLatin1Char('-')));
+    return lines;
+}
+
+QString clipboardText(const QStringList& lines) {
+    QString text;
+    for (const auto& l : lines) text += l + QStringLiteral("\r\n");
+    int start = 0;
+    while (start < text.size() && isBlank(text.at(start))) ++start;
+    return text.mid(start);
+}
+
+QString csvField(const QString& text) {
+    if (text.contains(QLatin1Char('"'))) {
+        QString quoted = text;
+        quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+        return QLatin1Char('"') + quoted + QLatin1Char('"');
+    }
+    if (text.contains(QLatin1Char(';')) || text.contains(QLatin1Char(',')))
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    return text;
+}
+
+QStringList csvLayout(const ExportTable& table) {
+    QStringList lines;
+    QStringList header;
+    for (const auto& caption : table.headers)
+        header << QLatin1Char('<') + caption + QLatin1Char('>');
+    lines << header.join(QLatin1Char(';'));
+    lines << QString(std::max<qsizetype>(0, table.headers.size() - 1), QLatin1Char(';'));
+    for (const auto& row : table.rows) {
+        QStringList fields;
+        for (int c = 0; c < table.headers.size(); ++c) fields << csvField(row.value(c));
+        lines << fields.join(QLatin1Char(';'));
+    }
+    return lines;
+}
+
+QByteArray ansiBytes(const QString& text) {
+    QByteArray out;
+    if (text.isEmpty()) return out;
+    iconv_t cd = iconv_open("WINDOWS-1251", "UTF-32LE");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        // No converter: keep ASCII, mark the rest as unconvertible.
+        for (QChar c : text) out += c.unicode() < 0x80 ? char(c.unicode()) : '?';
+        return out;
+    }
+    const QList<uint> ucs4 = text.toUcs4();
+    QByteArray in;
+    in.reserve(ucs4.size() * 4);
+    for (uint cp : ucs4) {
+        for (int i = 0; i < 4; ++i) in += char((cp >> (8 * i)) & 0xFF);
+    }
+    out.resize(ucs4.size() + 16);
+    char* inPtr = in.data();
+    size_t inLeft = size_t(in.size());
+    char* outPtr = out.data();
+    size_t outLeft = size_t(out.size());
+    while (inLeft > 0) {
+        const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (r != size_t(-1)) break;
+        if (errno == EILSEQ || errno == EINVAL) {
+            // A character the code page lacks becomes "?", as the system conversion does.
+            if (outLeft == 0) break;
+            *outPtr++ = '?';
+            --outLeft;
+            inPtr += 4;
+            inLeft = inLeft >= 4 ? inLeft - 4 : 0;
+        } else if (errno == E2BIG) {
+            const qsizetype used = outPtr - out.data();
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = size_t(out.size() - used);
+        } else {
+            break;
+        }
+    }
+    out.resize(outPtr - out.data());
+    iconv_close(cd);
+    return out;
+}
+
+QByteArray ansiFileBytes(const QStringList& lines) {
+    QString text;
+    for (const auto& l : lines) text += l + QStringLiteral("\r\n");
+    return ansiBytes(text);
+}
+
+bool writeAnsiFile(const QString& path, const QStringList& lines, QString* error) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error) *error = f.errorString();
+        return false;
+    }
+    const QByteArray bytes = ansiFileBytes(lines);
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
+        if (error) *error = f.errorString();
+        return false;
+    }
+    f.close();
+    return true;
+}
+
+ExportTable tableOf(const ui::ReportList& list, bool onlySelected) {
+    ExportTable t;
+    const QList<int> columns = list.visibleColumns();
+    for (int c : columns) t.headers << list.columnCaption(c);
+    const QList<int> selected = onlySelected ? list.selectedDataRows() : QList<int>();
+    for (int r = 0; r < list.rowCount(); ++r) {
+        if (list.isFiller(r)) continue;
+        if (onlySelected && !selected.contains(r)) continue;
+        QStringList cells;
+        for (int c : columns) cells << list.cell(r, c);
+        t.rows << cells;
+    }
+    return t;
+}
+
+bool isOneSpaceList(const ui::ReportList& list) {
+    return list.objectName() == QLatin1String("lvSetKKM");
+}
+
+SaveDialogState& saveTextFileDialog() {
+    static SaveDialogState state;
+    return state;
+}
+
+namespace {
+
+ui::ReportList* findList(QWidget* form, const QString& lstName) {
+    if (!form || lstName.isEmpty()) return nullptr;
+    if (form->objectName() == lstName) return qobject_cast<ui::ReportList*>(form);
+    return form->findChild<ui::ReportList*>(lstName);
+}
+
+void writeOrReport(ui::IUi& ui, const QString& path, const QStringList& lines) {
+    QString error;
+    if (!writeAnsiFile(path, lines, &error))
+        ui.message(QStringLiteral("Не удалось записать файл \"%1\": %2").arg(path, error),
+                   ui::Icon::Error);
+}
+
+}  // namespace
+
+void listToClipBoardOrSaveTxt(QWidget* form, ui::IUi& ui, const QString& lstName, bool toClip,
+                              bool onlySelected) {
+    auto* list = findList(form, lstName);
+    if (!list) return;
+    const QStringList lines = textLayout(tableOf(*list, onlySelected), isOneSpaceList(*list));
+    if (toClip) {
+        QGuiApplication::clipboard()->setText(clipboardText(lines));
+        return;
+    }
+    writeOrReport(ui, saveTextFileDialog().fileName, lines);
+}
+
+void listSaveCsv(QWidget* form, ui::IUi& ui, const QString& lstName, bool onlySelected) {
+    auto* list = findList(form, lstName);
+    if (!list) return;
+    writeOrReport(ui, saveTextFileDialog().fileName, csvLayout(tableOf(*list, onlySelected)));
+}
+
+void saveListToFile(QWidget* form, ui::IUi& ui, const QString& lstName, const QString& filter) {
+    auto& dialog = saveTextFileDialog();
+    const auto chosen = ui::FileDialog::save(form, filter, QStringLiteral("txt"), dialog.fileName,
+                                             dialog.filterIndex);
+    if (chosen.fileName.isEmpty()) return;
+    dialog.fileName = chosen.fileName;
+    dialog.filterIndex = chosen.filterIndex;
+    if (QFileInfo::exists(chosen.fileName) && !ui.confirm(kReplaceQuestion)) return;
+    if (chosen.filterIndex == 2)
+        listSaveCsv(form, ui, lstName, false);
+    else
+        listToClipBoardOrSaveTxt(form, ui, lstName, false, false);
+}
+
+}  // namespace info
