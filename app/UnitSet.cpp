@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "app/ConnectPage.h"
@@ -97,6 +98,10 @@ void TFormSet::createPages() {
     pgcSet = new QTabWidget(this);
     pgcSet->setObjectName("pgcSet");
     pgcSet->setGeometry(0, 0, kClientWidth + 2, kClientHeight);
+    // all nine tabs stay in view, as on the original's Tahoma font
+    pgcSet->setUsesScrollButtons(false);
+    pgcSet->tabBar()->setElideMode(Qt::ElideNone);
+    pgcSet->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px 3px 1px; }"));
     connectPage = new ConnectPage(ctx_);
     kkmInfoPage = new info::KkmInfoPage(ctx_);
     regInfoPage = new info::RegInfoPage(ctx_);

@@ -1,0 +1,57 @@
+// The program as a process: it starts offscreen, and ends cleanly (list saved, no process left)
+// when asked to terminate.
+#include <signal.h>
+
+#include <QtTest>
+
+class TestProgramProcess : public QObject {
+    Q_OBJECT
+private slots:
+    void startsAndEndsCleanly() {
+        QTemporaryDir dir;
+        const QString exe = dir.filePath("velmor-kkt");
+        QVERIFY(QFile::copy(VELMOR_BINARY_DIR "/velmor-kkt", exe));
+        QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VELMOR_DRIVER_LOG", dir.filePath("log.jsonl"));
+        env.remove("VELMOR_BENCH");
+        p.setProcessEnvironment(env);
+        p.start(exe, {});
+        QVERIFY(p.waitForStarted());
+        // the driver is bound once the window is shown: its version is read
+        QTRY_VERIFY_WITH_TIMEOUT(QFile(dir.filePath("log.jsonl")).size() > 0, 20000);
+        QVERIFY(p.state() == QProcess::Running);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QFile::exists(dir.filePath("pf/set.ini")));  // the close steps ran
+        QFile log(dir.filePath("log.jsonl"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray text = log.readAll();
+        QVERIFY(text.contains("\"method\":\"version\""));
+        QVERIFY(text.contains("\"method\":\"close\""));
+    }
+
+    void badBenchStopsWithAMessageNamingTheFile() {
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VELMOR_BENCH", "/nonexistent/bench.json");
+        p.setProcessEnvironment(env);
+        p.start(VELMOR_BINARY_DIR "/velmor-kkt", {});
+        QVERIFY(p.waitForStarted());
+        // the message box waits for the user; the message is on stderr already
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (err += p.readAllStandardError()).contains("/nonexistent/bench.json"), 20000);
+        QVERIFY(QString::fromUtf8(err).contains("файл не найден"));
+        p.kill();
+        p.waitForFinished(5000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramProcess)
+#include "test_program_process.moc"
