@@ -133,6 +133,33 @@ private slots:
         QVERIFY(rec.shown.isEmpty());
     }
 
+    void statusMemoScrollBars() {
+        GuiHarness h;
+        auto* memo = h.find<ui::Memo>("mmoInfo");
+        memo->clearLines();
+        for (int i = 0; i < 14; ++i) memo->addLine(QString::number(i));
+        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        memo->addLine("15");
+        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        memo->addLine(QString(400, QChar('W')));
+        QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        memo->setLines({"short"});
+        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    }
+
+    void measuredTextWidthGrowsWithText() {
+        GuiHarness h;
+        const QFont f = h.window()->font();
+        const int one = ui::measureTextWidth("Ш", f, h.window());
+        const int ten = ui::measureTextWidth(QString(10, QChar(u'Ш')), f, h.window());
+        QVERIFY(one > 0);
+        QCOMPARE(ten, QFontMetrics(f).horizontalAdvance(QString(10, QChar(u'Ш'))));
+        QVERIFY(ten >= 9 * one);
+        QCOMPARE(ui::measureTextWidth("", f, h.window()), 0);
+    }
+
     void busyButtonRestoresCaption() {
         GuiHarness h;
         RecordingUi rec;
