@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "app/ConnectPage.h"
+#include "app/Connection.h"
 #include "app/IniFile.h"
 #include "app/shared/Conventions.h"
 #include "tests/support/GuiHarness.h"
@@ -275,6 +276,24 @@ private slots:
             QCOMPARE(GuiHarness::messageTexts(), QStringList({"Нет доступа для записи настроек"}));
         }
         QVERIFY(QFileInfo(dir.path() + "/pf/set.ini").isDir());
+    }
+
+    void portNumbersAndAddressesByLength() {
+        testing_support::useBench(R"({"pc": {"serialcomm": [{"value": "\\Device\\x123",
+            "port": "COM123"}]}, "registers": [{"com": "COM123", "model": "АТОЛ 91Ф",
+            "serial": "777", "units": {"firmware": "3.1", "configuration": "3.1"}}]})");
+        QTemporaryDir dir;
+        writeIni(dir.path(), "[Fset]\nsave=1\ncom=1\nip=0\n[SavedKKM1]\nkkm=x\nkkmcom=COM123\n");
+        GuiHarness h(dir.path());
+        auto& conn = h.window()->connectPage->connection();
+        // four characters are neither a port number nor an address: nothing is opened
+        QCOMPARE(conn.check_openKKM_com("1234", true), QString());
+        QVERIFY(!h.driverCalls().contains("open"));
+        QCOMPARE(conn.check_openKKM_com("123", false), QString("АТОЛ 91Ф (№ 777) / Версия ПО: 3.1"));
+        QVERIFY(!h.window()->context().fptr->isOpened());  // stayconnect false closes again
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        QCOMPARE(h.window()->context().comConnected, QString("COM123"));
     }
 
     void columnOptions() {
