@@ -1,13 +1,424 @@
 #include "discovery/DeviceScan.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPointer>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/shared/Conventions.h"
+#include "app/shared/Memo.h"
+#include "app/shared/ReportList.h"
+#include "discovery/HandleListing.h"
+#include "discovery/PortInventory.h"
+#include "driver/Versions.h"
+#include "platform/Pc.h"
+
 namespace discovery {
 
-struct DeviceScan::Impl {};
+namespace {
 
-DeviceScan::DeviceScan(ui::AppContext&, ui::ReportList&, ui::Memo&, QAbstractButton*,
-                       QObject* parent)
-    : QObject(parent), d(std::make_unique<Impl>()) {}
-DeviceScan::~DeviceScan() = default;
-void DeviceScan::run(bool, bool) {}
+const QString kDriverNotBound =
+    QStringLiteral("Не удалось подключиться к драйверу ККТ, установите драйвер.");
+const QString kPrivateObjectFailed = QStringLiteral("Не удалось подключиться к драйверу ККМ");
+const QString kDone = QStringLiteral("[Завершено]");
+const QString kChecking = QStringLiteral("[Проверка используемых портов...]");
+const QString kBusy = QStringLiteral("Занят");
+constexpr int kEchoTimeoutMs = 1000;
+constexpr int kTcpTimeoutMs = 1000;
+constexpr int kRegisterTcpPort = 5555;
+constexpr int kHosts = 254;
+
+// Counters of one scan; workers of an earlier scan keep their own.
+struct Round {
+    std::atomic<int> numip{0};
+    std::atomic<int> potokExitCnt{0};
+    QString locip;  // written before the first worker starts, read-only afterwards
+};
+
+// What outlives the scan object for the workers: the way to be released when it goes.
+struct Gate {
+    std::mutex m;
+    std::condition_variable cv;
+    bool closed = false;
+    std::atomic<int> running{0};
+    std::atomic<int> peak{0};
+};
+
+struct Worker {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> done;
+};
+
+}  // namespace
+
+QString portLineField(const QString& line, const QString& marker) {
+    const int at = line.indexOf(marker);
+    if (at < 0) return {};
+    const int from = at + marker.size();
+    const int to = line.indexOf('/', from);
+    return to < 0 ? line.mid(from) : line.mid(from, to - from);
+}
+
+QList<QStringList> buildPortRows(const QStringList& lines) {
+    QList<QStringList> rows;
+    for (const QString& line : lines) {
+        if (!line.contains(QLatin1String("/eu/"))) continue;
+        QStringList cells(scColumnCount);
+        cells[scColKkm] = portLineField(line, "/nz/");
+        const int st = line.indexOf(QLatin1String("/st/"));
+        if (st >= 0) cells[scColState] = line.mid(st + 4, 10);
+        cells[scColCom] = portLineField(line, "/cm/");
+        cells[scColKkmProxy] = portLineField(line, "/px/");
+        cells[scColSpeed] = portLineField(line, "/sp/");
+        const QString key = portLineField(line, "/eu/");
+        // an empty key (no EoU port known) would match any line: it finds nothing
+        if (!key.isEmpty()) {
+            for (const QString& other : lines) {
+                if (other.contains(QLatin1String("/eu/")) || !other.contains(key)) continue;
+                cells[scColEou] = portLineField(other, "/cm/");
+                cells[scColEouProxy] = portLineField(other, "/px/");
+                break;
+            }
+        }
+        rows << cells;
+    }
+    return rows;
+}
+
+struct DeviceScan::Impl {
+    Impl(ui::AppContext& c, ui::ReportList* l, ui::Memo* m, QAbstractButton* b)
+        : ctx(c), list(l), memo(m), button(b) {}
+    ui::AppContext& ctx;
+    QPointer<ui::ReportList> list;
+    QPointer<ui::Memo> memo;
+    QPointer<QAbstractButton> button;
+    std::shared_ptr<Round> round = std::make_shared<Round>();
+    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
+    std::vector<Worker> workers;
+    int startGapMs = 20;
+    int waitTicks = 201;
+    int settleTicks = 61;
+
+    void reapWorkers() {
+        for (auto it = workers.begin(); it != workers.end();) {
+            if (*it->done) {
+                it->thread.join();
+                it = workers.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+};
+
+DeviceScan::DeviceScan(ui::AppContext& ctx, ui::ReportList& list, ui::Memo& memo,
+                       QAbstractButton* button, QObject* parent)
+    : QObject(parent), d(std::make_unique<Impl>(ctx, &list, &memo, button)) {}
+
+DeviceScan::~DeviceScan() {
+    {
+        std::lock_guard lock(d->gate->m);
+        d->gate->closed = true;
+    }
+    d->gate->cv.notify_all();
+    for (auto& w : d->workers) w.thread.join();
+}
+
+void DeviceScan::setPacing(int startGapMs, int waitTicks, int settleTicks) {
+    d->startGapMs = startGapMs;
+    d->waitTicks = waitTicks;
+    d->settleTicks = settleTicks;
+}
+
+int DeviceScan::numip() const { return d->round->numip; }
+int DeviceScan::potokExitCnt() const { return d->round->potokExitCnt; }
+QString DeviceScan::locip() const { return d->round->locip; }
+int DeviceScan::runningWorkers() const { return d->gate->running; }
+int DeviceScan::peakWorkers() const { return d->gate->peak; }
+
+bool DeviceScan::waitForWorkers(int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (d->gate->running > 0) {
+        if (t.elapsed() > timeoutMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    d->reapWorkers();
+    return true;
+}
+
+void DeviceScan::run(bool com, bool tcpip) {
+    ui::AppContext& ctx = d->ctx;
+    ui::IUi& u = *ctx.ui;
+    if (!ctx.fptrOK) {
+        u.message(kDriverNotBound, ui::Icon::Error);
+        return;
+    }
+    ui::Memo& memo = *d->memo;
+    ui::ReportList& list = *d->list;
+    memo.clearLines();
+    memo.applyScrollBarRule();
+    u.processEvents();
+    if (!com && !tcpip) return;
+
+    ui::BusyButton busy(d->button, u, QStringLiteral("Найти ККМ"));
+    d->reapWorkers();
+    d->round = std::make_shared<Round>();  // numip := 0; potokExitCnt := 0
+
+    bool anyBusy = false;
+    if (com) {
+        list.clearRows();
+        list.fillGrid();
+        u.processEvents();
+        list.setUpdatesEnabled(false);
+        list.clearRows();
+        scanComPorts(list);
+        list.fillGrid();
+        list.setUpdatesEnabled(true);
+        for (int r = 0; r < list.rowCount(); ++r)
+            if (!list.isFiller(r) && list.cell(r, scColState) == kBusy) anyBusy = true;
+        if (!anyBusy && !tcpip) memo.addLine(kDone);
+    }
+
+    if (com && anyBusy && ctx.handleListing) {
+        // the holders of the busy ports
+        memo.addLine(kChecking);
+        u.processEvents();
+        ctx.handleListing->start(ctx.progdir);
+        for (int i = 0; i < 201 && ctx.handleListing->isRunning(); ++i) u.pause(50);
+        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        for (const QString& line : ctx.handleListing->lines()) {
+            const HandleLine h = parseHandleLine(line);
+            if (h.exeName.compare(self, Qt::CaseInsensitive) == 0) continue;
+            const QString path = ctx.pc->processImagePath(h.pid);
+            const QStringList lines = memo.lines();
+            for (int i = 0; i < lines.size(); ++i) {
+                if (!lines[i].contains(h.deviceTail)) continue;
+                memo.setLine(i, lines[i] + " : " + path);
+                break;
+            }
+            u.processEvents();
+        }
+        memo.setUpdatesEnabled(false);
+        memo.scrollToTop();
+        QStringList kept;
+        for (const QString& l : memo.lines())
+            if (l != kChecking && !l.isEmpty()) kept << l;
+        if (!tcpip) kept << kDone;
+        memo.setLines(kept);
+        memo.scrollToTop();
+        memo.setUpdatesEnabled(true);
+        u.processEvents();
+    }
+
+    if (tcpip) {
+        if (!com) {
+            list.clearRows();
+            list.fillGrid();
+            u.processEvents();
+        }
+        scanNetwork();
+        for (int i = 0; i < d->waitTicks && d->round->potokExitCnt < kHosts; ++i) u.pause(50);
+        for (int i = 0; i < d->settleTicks; ++i) u.pause(50);
+        if (d->memo) d->memo->addLine(kDone);
+    }
+}
+
+void DeviceScan::scanComPorts(ui::ReportList& list) {
+    ui::AppContext& ctx = d->ctx;
+    ui::IUi& u = *ctx.ui;
+    ui::Memo& memo = *d->memo;
+    std::unique_ptr<drv::Fptr> f;
+    try {
+        f = drv::Fptr::create();
+    } catch (const std::exception&) {
+        u.message(kPrivateObjectFailed, ui::Icon::Error);
+        return;
+    }
+    if (ctx.serviceView) ctx.serviceView->clearLines();
+    const PortTable table = readPortTable(*ctx.pc);
+    const QStringList inventory = portType(*ctx.pc, QStringLiteral("xxx"), QStringLiteral("ATOL USB"));
+
+    QStringList resultLines;
+    for (int slot = 0; slot < int(table.entries.size()); ++slot) {
+        if (table.entries[slot].isEmpty()) continue;
+        const QString port = table.portName(slot);
+        const QString device = table.deviceName(slot);
+        QString line;
+        if (!ctx.comConnected.isEmpty() && port == ctx.comConnected) {
+            // the connected port is described from the connection, not opened again
+            line = "/cm/" + port + "/px/" + device + "/eu/" + ctx.record.eouPort + "/nz/" +
+                   ctx.record.model + " (№ " + ctx.record.serial + ")" + "/sp/" +
+                   portSpeed(*ctx.pc, port) + "/st/" + QStringLiteral("Подключен");
+            memo.addLine(port + ": " + device + " - подключен: " + ctx.record.model);
+        } else {
+            memo.addLine(port + ": " + device);
+            u.processEvents();
+            if (device.contains(QLatin1String("atol-usbcom"))) {
+                line = "/cm/" + port + "/px/" + device;
+                const PortClass cls = classifyPort(inventory, port);
+                for (const QString& eou : cls.eouPorts) line += "/eu/" + eou;
+                if (cls.kind == PortKind::Eou) {
+                    line += "/nz/" + QStringLiteral("Для EoU");
+                } else {
+                    // probe with the private object
+                    f->setSingleSetting(f->constant("LIBFPTR_SETTING_MODEL").toString(),
+                                        QString::number(f->c("LIBFPTR_MODEL_ATOL_AUTO")));
+                    f->setSingleSetting(f->constant("LIBFPTR_SETTING_PORT").toString(),
+                                        QString::number(f->c("LIBFPTR_PORT_COM")));
+                    f->applySingleSettings();
+                    f->setSingleSetting(f->constant("LIBFPTR_SETTING_COM_FILE").toString(),
+                                        port.mid(3, 5));
+                    f->applySingleSettings();
+                    f->open();
+                    const bool notServed = drv::platform25NotServed(*f);
+                    if (f->isOpened()) {
+                        f->setParam("LIBFPTR_PARAM_DATA_TYPE", f->c("LIBFPTR_DT_STATUS"));
+                        f->queryData();
+                        const QString serial = f->getParamString("LIBFPTR_PARAM_SERIAL_NUMBER");
+                        const QString model = f->getParamString("LIBFPTR_PARAM_MODEL_NAME");
+                        line += "/nz/" + (model.isEmpty() ? serial : model + " (№ " + serial + ")");
+                        memo.appendToLastLine(" - обнаружено: " + model);
+                        u.processEvents();
+                    } else {
+                        line += "/nz/" + (notServed
+                                              ? QStringLiteral("Не определено (Не поддерживается драйвером)")
+                                              : QStringLiteral("Не определено"));
+                    }
+                    f->close();
+                }
+            } else {
+                line = "/cm/" + port + "/px/" + "#%" + "/nz/" + device;
+            }
+            line += "/sp/" + portSpeed(*ctx.pc, port);
+            if (!portBusy(*ctx.pc, port)) {
+                line += "/st/" + QStringLiteral("Доступен");
+            } else {
+                line += "/st/" + kBusy;
+                memo.appendToLastLine(" - занят");
+                u.processEvents();
+            }
+        }
+        resultLines << line;
+        if (ctx.serviceView) ctx.serviceView->addLine(line);
+    }
+    f.reset();
+    for (const QStringList& cells : buildPortRows(resultLines)) list.addDataRow(cells);
+}
+
+void DeviceScan::scanNetwork() {
+    ui::AppContext& ctx = d->ctx;
+    const QString hop = ctx.pc->firstRouteNextHop();
+    const int dot = hop.lastIndexOf('.');
+    d->round->locip = dot < 0 ? QString() : hop.left(dot + 1);
+    if (d->round->locip.isEmpty()) return;
+
+    const std::shared_ptr<Round> round = d->round;
+    const std::shared_ptr<Gate> gate = d->gate;
+    platform::IPc* pc = ctx.pc;
+    DeviceScan* self = this;
+    QPointer<DeviceScan> alive(this);
+    for (int n = 1; n <= kHosts; ++n) {
+        ctx.ui->pause(d->startGapMs);
+        if (!alive) return;
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        ++gate->running;
+        for (int p = gate->peak; p < gate->running && !gate->peak.compare_exchange_weak(p, gate->running);) {
+        }
+        // TgetMacThread
+        std::thread t([round, gate, pc, self, done] {
+            ++round->potokExitCnt;
+            const int number = ++round->numip;
+            const QString address = round->locip + QString::number(number);
+            const platform::PingReply reply = pc->ping(address, kEchoTimeoutMs);
+            if (reply.replied && reply.from == address) {
+                const bool probe = reply.ttl == 255 &&
+                                   pc->tcpPortOpen(address, kRegisterTcpPort, kTcpTimeoutMs);
+                // everything else happens on the GUI thread; the worker waits for it
+                auto handled = std::make_shared<bool>(false);
+                QMetaObject::invokeMethod(
+                    self,
+                    [self, gate, handled, address, reply, probe] {
+                        self->d->ctx.ui->processEvents();
+                        QString model;
+                        if (probe) model = self->probeAddress(address);
+                        if (self->d->memo) {
+                            QString text = address + " - ответ: " + QString::number(reply.timeMs) +
+                                           " мс" + " TTL=" + QString::number(reply.ttl);
+                            if (!model.isEmpty()) text += " - обнаружено: " + model;
+                            self->d->memo->addLine(text);
+                        }
+                        self->d->ctx.ui->processEvents();
+                        {
+                            std::lock_guard lock(gate->m);
+                            *handled = true;
+                        }
+                        gate->cv.notify_all();
+                    },
+                    Qt::QueuedConnection);
+                std::unique_lock lock(gate->m);
+                gate->cv.wait(lock, [&] { return *handled || gate->closed; });
+            }
+            --gate->running;
+            *done = true;
+        });
+        d->workers.push_back({std::move(t), done});
+    }
+}
+
+QString DeviceScan::probeAddress(const QString& address) {
+    ui::AppContext& ctx = d->ctx;
+    std::unique_ptr<drv::Fptr> f;
+    try {
+        f = drv::Fptr::create();
+    } catch (const std::exception&) {
+        return {};
+    }
+    f->setSingleSetting(f->constant("LIBFPTR_SETTING_MODEL").toString(),
+                        QString::number(f->c("LIBFPTR_MODEL_ATOL_AUTO")));
+    f->setSingleSetting(f->constant("LIBFPTR_SETTING_PORT").toString(),
+                        QString::number(f->c("LIBFPTR_PORT_TCPIP")));
+    f->setSingleSetting(f->constant("LIBFPTR_SETTING_IPPORT").toString(), "5555");
+    f->setSingleSetting(f->constant("LIBFPTR_SETTING_IPADDRESS").toString(), address);
+    f->applySingleSettings();
+    f->open();
+    QString model;
+    if (f->isOpened()) {
+        f->setParam("LIBFPTR_PARAM_DATA_TYPE", f->c("LIBFPTR_DT_STATUS"));
+        f->queryData();
+        const QString serial = f->getParamString("LIBFPTR_PARAM_SERIAL_NUMBER");
+        model = f->getParamString("LIBFPTR_PARAM_MODEL_NAME");
+        f->setParam("LIBFPTR_PARAM_SETTING_ID", 71);
+        f->readDeviceSetting();
+        const QString ownAddress = f->getParamString("LIBFPTR_PARAM_SETTING_VALUE");
+        f->setParam("LIBFPTR_PARAM_SETTING_ID", 74);
+        f->readDeviceSetting();
+        const QString ownPort = f->getParamString("LIBFPTR_PARAM_SETTING_VALUE");
+        if (!model.isEmpty()) {
+            const QString name = model + " (№ " + serial + ")";
+            if (ctx.serviceView)
+                ctx.serviceView->addLine("/nz/" + name + "/ip/" + ownAddress + ":" + ownPort);
+            if (d->list) {
+                QStringList cells(scColumnCount);
+                cells[scColKkm] = name;
+                // a register on DHCP reports no fixed address: the address that answered
+                // is the one to connect to
+                cells[scColIp] = ownAddress.isEmpty() || ownAddress == QLatin1String("0.0.0.0")
+                                     ? address
+                                     : ownAddress;
+                d->list->addDataRow(cells);
+            }
+        }
+    }
+    f->close();
+    return model;
+}
 
 }  // namespace discovery

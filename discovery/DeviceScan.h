@@ -1,6 +1,8 @@
 #pragma once
 // Найти ККМ: the device scan over the maker's USB serial ports and the local /24 network.
 #include <QObject>
+#include <QStringList>
+#include <memory>
 
 #include "app/shared/AppContext.h"
 
@@ -12,16 +14,58 @@ class ReportList;
 
 namespace discovery {
 
+// Columns of the device list by identity (the order of the Подключение tab's list).
+enum ScanColumn {
+    scColKkm = 0,
+    scColCom,
+    scColEou,
+    scColState,
+    scColIp,
+    scColKkmProxy,
+    scColEouProxy,
+    scColSpeed,
+    scColumnCount
+};
+
+// buildPortRows: rows (cells by ScanColumn) from the port result lines; only lines with "/eu/"
+// become rows.
+QList<QStringList> buildPortRows(const QStringList& lines);
+// The text after `marker` up to the next "/" (the port result line fields).
+QString portLineField(const QString& line, const QString& marker);
+
 class DeviceScan : public QObject {
     Q_OBJECT
 public:
-    // Lives as long as the page: network workers may report after run() has returned.
+    // Lives as long as the page: network workers may report after run() has returned. The
+    // destructor releases workers that wait for the GUI thread and joins them.
     DeviceScan(ui::AppContext& ctx, ui::ReportList& list, ui::Memo& memo, QAbstractButton* button,
                QObject* parent = nullptr);
     ~DeviceScan() override;
 
     // btnScanConnectClick: the whole scan with the two options.
     void run(bool com, bool tcpip);
+
+    // The serial part: port result lines into the service view, then the list's rows.
+    void scanComPorts(ui::ReportList& list);
+    // Starts the 254 network workers, `startGapMs` apart.
+    void scanNetwork();
+
+    // The network probe of one address (GUI thread, private driver object): the network result
+    // line and a row for a register that answers; returns the model ("" when none).
+    QString probeAddress(const QString& address);
+
+    // Pacing of the network part: the gap between worker starts (20 ms), the waits for the
+    // workers (201 times 50 ms) and after them (61 times 50 ms). Tests shorten them.
+    void setPacing(int startGapMs, int waitTicks, int settleTicks);
+
+    // Scan counters of the last scan (numip, potokExitCnt, locip) and worker facts.
+    int numip() const;
+    int potokExitCnt() const;
+    QString locip() const;
+    int runningWorkers() const;
+    int peakWorkers() const;
+    // Waits (processing messages) until no worker of any scan runs; false after `timeoutMs`.
+    bool waitForWorkers(int timeoutMs);
 
 private:
     struct Impl;

@@ -1,21 +1,95 @@
 #include "discovery/HandleListing.h"
 
 #include "app/shared/Memo.h"
+#include "discovery/DosCommand.h"
 #include "platform/Pc.h"
 
 namespace discovery {
 
+namespace {
+
+// One command line from program and arguments; arguments with blanks or quotes are quoted.
+QString joinCommand(const QStringList& args) {
+    QStringList parts;
+    for (QString a : args) {
+        if (a.isEmpty() || a.contains(' ') || a.contains('"') || a.contains('\'')) {
+            a.replace('"', QStringLiteral("\"\"\""));
+            a = '"' + a + '"';
+        }
+        parts << a;
+    }
+    return parts.join(' ');
+}
+
+}  // namespace
+
 struct HandleListing::Impl {
+    Impl(platform::IPc& p, ui::Memo& v) : pc(p), view(v) {}
     platform::IPc& pc;
     ui::Memo& view;
+    TDosCommand DosCommand_handle;
+    QString header;
 };
 
 HandleListing::HandleListing(platform::IPc& pc, ui::Memo& serviceView, QObject* parent)
-    : QObject(parent), d(new Impl{pc, serviceView}) {}
+    : QObject(parent), d(new Impl(pc, serviceView)) {
+    d->DosCommand_handle.InputToOutput = false;
+    d->DosCommand_handle.MaxTimeAfterBeginning = 0;
+    d->DosCommand_handle.MaxTimeAfterLastOutput = 0;
+    d->DosCommand_handle.OnNewLine = [this](QObject*, const QString& line, TOutputType type) {
+        if (type != otEntireLine) return;
+        if (line.contains(QLatin1String("pid:"))) d->header = line;
+        if (line.contains(QLatin1String("atol-usb")))
+            d->view.addLine(d->header + QStringLiteral(" /\\ ") + line);
+    };
+    d->DosCommand_handle.OnTerminateProcess = [](QObject*, bool& canTerminate) {
+        canTerminate = true;
+    };
+}
+
 HandleListing::~HandleListing() { delete d; }
-void HandleListing::start(const QString&) { d->view.clearLines(); }
-bool HandleListing::isRunning() const { return false; }
-QStringList HandleListing::lines() const { return d->view.lines(); }
-HandleLine parseHandleLine(const QString&) { return {}; }
+
+void HandleListing::start(const QString& progdir) {
+    d->view.clearLines();
+    if (d->DosCommand_handle.IsRunning()) return;  // the running listing fills the view
+    d->header.clear();
+    d->DosCommand_handle.CommandLine = joinCommand(d->pc.handleListingCommand(progdir));
+    try {
+        d->DosCommand_handle.Execute();
+    } catch (const DosCommandError& e) {
+        qWarning("handle listing: %s", e.what());
+    }
+}
+
+bool HandleListing::isRunning() const { return d->DosCommand_handle.IsRunning(); }
+
+QStringList HandleListing::lines() const {
+    QStringList out;
+    for (const QString& l : d->view.lines())
+        if (!l.isEmpty()) out << l;
+    return out;
+}
+
+QString HandleListing::lastError() const { return d->DosCommand_handle.LastError(); }
+
+HandleLine parseHandleLine(const QString& line) {
+    HandleLine h;
+    h.deviceTail = line.right(6);
+    const int p = line.indexOf(QLatin1String("pid:"));
+    if (p < 0) return h;
+    const int from = p + 4 + 1;
+    int to = line.indexOf(' ', from);
+    if (to < 0) to = line.size();
+    h.pid = line.mid(from, to - from).toLongLong();
+    // The executable name: up to the end of the first "exe" plus one character. Names without
+    // the Windows extension (Linux executables) run up to " pid:".
+    const QString head = line.left(p).trimmed();
+    const int exe = line.indexOf(QLatin1String("exe"), 0, Qt::CaseInsensitive);
+    if (head.endsWith(QLatin1String("exe"), Qt::CaseInsensitive) && exe >= 0)
+        h.exeName = line.left(exe + 3 + 1).trimmed();
+    else
+        h.exeName = head;
+    return h;
+}
 
 }  // namespace discovery

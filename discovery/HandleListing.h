@@ -27,6 +27,8 @@ public:
     bool isRunning() const;
     // The collected lines, as the service view holds them.
     QStringList lines() const;
+    // Why the last listing could not start (empty when it ran).
+    QString lastError() const;
 
 private:
     struct Impl;

@@ -134,14 +134,31 @@ bool VirtualPc::terminateProcess(qint64 pid) {
     return true;
 }
 
-// The handle-listing tool reads the virtual PC's processes from a file instead of /proc.
+// The handle-listing tool reads the virtual PC's processes from a file instead of /proc. A port
+// whose "busyBy" names a process is one of that process's handles, under its registry name.
 QStringList VirtualPc::handleListingCommand(const QString& progdir) {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     const QString file = QDir(dir).filePath(
         QStringLiteral("velmor-handles-%1.json").arg(QCoreApplication::applicationPid()));
+    const auto p = pc();
+    const auto ports = p.value("ports").toObject();
+    QJsonArray processes;
+    for (const auto& v : p.value("processes").toArray()) {
+        QJsonObject proc = v.toObject();
+        QJsonArray handles = proc.value("handles").toArray();
+        for (auto it = ports.constBegin(); it != ports.constEnd(); ++it) {
+            if (it.value().toObject().value("busyBy").toInteger() != proc.value("pid").toInteger())
+                continue;
+            for (const auto& s : p.value("serialcomm").toArray())
+                if (s.toObject().value("port").toString().compare(it.key(), Qt::CaseInsensitive) == 0)
+                    handles.append(s.toObject().value("value").toString());
+        }
+        proc.insert("handles", handles);
+        processes.append(proc);
+    }
     QFile f(file);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(QJsonDocument(pc().value("processes").toArray()).toJson());
+        f.write(QJsonDocument(processes).toJson());
     return {progdir + "Com/hs", "-accepteula", "-a", "--from", file};
 }
 
