@@ -441,7 +441,8 @@ int VirtualRegister::doQueryData() {
         if (state == 1 && expires.isValid() && expires < clock()) state = 2;
         out("LIBFPTR_PARAM_SHIFT_STATE", state);
         out("LIBFPTR_PARAM_SHIFT_NUMBER", shift.value("number").toInt());
-        out("LIBFPTR_PARAM_DATE_TIME", expires);
+        // the driver answers date-times in the PC's local time
+        out("LIBFPTR_PARAM_DATE_TIME", expires.toLocalTime());
     } else if (type == k("LIBFPTR_DT_RECEIPT_STATE")) {
         out("LIBFPTR_PARAM_RECEIPT_TYPE", receipt.value("type").toInt());
         out("LIBFPTR_PARAM_RECEIPT_NUMBER", receipt.value("number").toInt());
@@ -570,6 +571,12 @@ int VirtualRegister::doProcessJson() {
     const auto request = QJsonDocument::fromJson(inParams_.value(jsonParam).toString().toUtf8());
     if (!request.isObject()) return fail(5);
     const QString type = request.object().value("type").toString();
+    // A bench may give a task's answer text as it stands (empty, or not JSON at all).
+    const auto raw = r.value("jsonAnswers").toObject();
+    if (raw.contains(type)) {
+        outParams_[jsonParam] = raw.value(type).toString();
+        return ok();
+    }
     const auto answer = [&](const QJsonObject& o) {
         outParams_[jsonParam] = QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
         return ok();

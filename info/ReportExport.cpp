@@ -26,6 +26,32 @@ bool isControl(QChar c) {
     return c.unicode() < 0x20;
 }
 
+// Characters as the file shows them: one per code point (a pair of surrogates is one
+// character, and one "?" once converted).
+int shownLength(const QString& s) {
+    int n = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ++i;
+        ++n;
+    }
+    return n;
+}
+
+QString padded(const QString& s, int width) {
+    const int fill = width - shownLength(s);
+    return fill > 0 ? s + QString(fill, QLatin1Char(' ')) : s;
+}
+
+QString cutTo(const QString& s, int maxChars) {
+    int n = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (n == maxChars) return s.left(i);
+        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ++i;
+        ++n;
+    }
+    return s;
+}
+
 QString trimmedBy(const QString& s, bool (*blank)(QChar)) {
     int start = 0;
     int end = s.size();
@@ -49,7 +75,7 @@ QStringList textLayout(const ExportTable& table, bool oneSpaceEmptyCells) {
     QList<int> widths(columns, 0);
     for (const auto& row : source)
         for (int c = 0; c < columns; ++c)
-            widths[c] = std::max(widths[c], int(cellOf(row.value(c)).size()));
+            widths[c] = std::max(widths[c], shownLength(cellOf(row.value(c))));
 
     QStringList lines;
     for (const auto& row : source) {
@@ -57,7 +83,7 @@ QStringList textLayout(const ExportTable& table, bool oneSpaceEmptyCells) {
         for (int c = 0; c < columns; ++c) {
             const QString cell = cellOf(row.value(c));
             if (c + 1 < columns) {
-                line += cell.leftJustified(widths[c], QLatin1Char(' ')) + kCellSeparator;
+                line += padded(cell, widths[c]) + kCellSeparator;
             } else {
                 line += cell;
             }
@@ -65,11 +91,11 @@ QStringList textLayout(const ExportTable& table, bool oneSpaceEmptyCells) {
         // The settings list's one-space cells keep its lines aligned; only control
         // characters go there.
         line = trimmedBy(line, oneSpaceEmptyCells ? isControl : isBlank);
-        if (line.size() > kMaxLineLength) line.truncate(kMaxLineLength);
+        line = cutTo(line, kMaxLineLength);
         lines.append(line);
     }
     int longest = 0;
-    for (const auto& l : lines) longest = std::max(longest, int(l.size()));
+    for (const auto& l : lines) longest = std::max(longest, shownLength(l));
     lines.insert(1, QString(longest, QLatin1Char('-')));
     return lines;
 }
