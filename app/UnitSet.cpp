@@ -1,6 +1,7 @@
 #include "app/UnitSet.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -43,6 +44,8 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     f.setPixelSize(12);
     setFont(f);
     setFixedSize(kClientWidth, kClientHeight);
+    if (auto* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     ctx_.ui = &windowUi_;
     ctx_.pc = &pc;
