@@ -136,11 +136,21 @@ void DeviceScan::setPacing(int startGapMs, int waitTicks, int settleTicks) {
     d->settleTicks = settleTicks;
 }
 
-int DeviceScan::numip() const { return d->round->numip; }
-int DeviceScan::potokExitCnt() const { return d->round->potokExitCnt; }
-QString DeviceScan::locip() const { return d->round->locip; }
-int DeviceScan::runningWorkers() const { return d->gate->running; }
-int DeviceScan::peakWorkers() const { return d->gate->peak; }
+int DeviceScan::numip() const {
+    return d->round->numip;
+}
+int DeviceScan::potokExitCnt() const {
+    return d->round->potokExitCnt;
+}
+QString DeviceScan::locip() const {
+    return d->round->locip;
+}
+int DeviceScan::runningWorkers() const {
+    return d->gate->running;
+}
+int DeviceScan::peakWorkers() const {
+    return d->gate->peak;
+}
 
 bool DeviceScan::waitForWorkers(int timeoutMs) {
     QElapsedTimer t;
@@ -244,7 +254,8 @@ void DeviceScan::scanComPorts(ui::ReportList& list) {
     }
     if (ctx.serviceView) ctx.serviceView->clearLines();
     const PortTable table = readPortTable(*ctx.pc);
-    const QStringList inventory = portType(*ctx.pc, QStringLiteral("xxx"), QStringLiteral("ATOL USB"));
+    const QStringList inventory =
+        portType(*ctx.pc, QStringLiteral("xxx"), QStringLiteral("ATOL USB"));
 
     QStringList resultLines;
     for (int slot = 0; slot < int(table.entries.size()); ++slot) {
@@ -288,9 +299,10 @@ void DeviceScan::scanComPorts(ui::ReportList& list) {
                         memo.appendToLastLine(" - обнаружено: " + model);
                         u.processEvents();
                     } else {
-                        line += "/nz/" + (notServed
-                                              ? QStringLiteral("Не определено (Не поддерживается драйвером)")
-                                              : QStringLiteral("Не определено"));
+                        line += "/nz/" +
+                                (notServed
+                                     ? QStringLiteral("Не определено (Не поддерживается драйвером)")
+                                     : QStringLiteral("Не определено"));
                     }
                     f->close();
                 }
@@ -330,7 +342,8 @@ void DeviceScan::scanNetwork() {
         if (!alive) return;
         auto done = std::make_shared<std::atomic<bool>>(false);
         ++gate->running;
-        for (int p = gate->peak; p < gate->running && !gate->peak.compare_exchange_weak(p, gate->running);) {
+        for (int p = gate->peak;
+             p < gate->running && !gate->peak.compare_exchange_weak(p, gate->running);) {
         }
         // TgetMacThread
         std::thread t([round, gate, pc, self, done] {
@@ -339,8 +352,8 @@ void DeviceScan::scanNetwork() {
             const QString address = round->locip + QString::number(number);
             const platform::PingReply reply = pc->ping(address, kEchoTimeoutMs);
             if (reply.replied && reply.from == address) {
-                const bool probe = reply.ttl == 255 &&
-                                   pc->tcpPortOpen(address, kRegisterTcpPort, kTcpTimeoutMs);
+                const bool probe =
+                    reply.ttl == 255 && pc->tcpPortOpen(address, kRegisterTcpPort, kTcpTimeoutMs);
                 // everything else happens on the GUI thread; the worker waits for it
                 auto handled = std::make_shared<bool>(false);
                 QMetaObject::invokeMethod(

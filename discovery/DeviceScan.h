@@ -35,7 +35,7 @@ QString portLineField(const QString& line, const QString& marker);
 
 class DeviceScan : public QObject {
     Q_OBJECT
-public:
+  public:
     // Lives as long as the page: network workers may report after run() has returned. The
     // destructor releases workers that wait for the GUI thread and joins them.
     DeviceScan(ui::AppContext& ctx, ui::ReportList& list, ui::Memo& memo, QAbstractButton* button,
@@ -67,7 +67,7 @@ public:
     // Waits (processing messages) until no worker of any scan runs; false after `timeoutMs`.
     bool waitForWorkers(int timeoutMs);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -73,7 +73,9 @@ void LineSplitter::finish(const Emit& sink) {
 
 namespace {
 
-QString sysError(int err) { return QString::fromLocal8Bit(strerror(err)); }
+QString sysError(int err) {
+    return QString::fromLocal8Bit(strerror(err));
+}
 
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
@@ -93,7 +95,7 @@ void drainFd(int fd) {
 
 // One-second ticks on a timer descriptor.
 class TProcessTimer {
-public:
+  public:
     TProcessTimer() {
         fd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
         itimerspec spec{};
@@ -110,7 +112,7 @@ public:
     }
     int fd() const { return fd_; }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -135,7 +137,8 @@ struct TDosCommand::Run {
 
     void post(std::function<void(TDosCommand*)> f) {
         TDosCommand* o = owner;
-        QMetaObject::invokeMethod(o, [o, f = std::move(f)] { f(o); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            o, [o, f = std::move(f)] { f(o); }, Qt::QueuedConnection);
     }
     void queueLine(const QString& line, TOutputType type) {
         const quint64 runId = id;
@@ -303,8 +306,7 @@ void TDosCommand::Run::execute() {
         const auto until = Clock::now() + std::chrono::milliseconds(1000);
         while (!reap() && Clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (childEnded)
-            exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (childEnded) exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         pid = -1;
     } catch (const std::exception& e) {
         error = QString::fromStdString(e.what());

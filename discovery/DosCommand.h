@@ -23,19 +23,19 @@ enum TOutputType {
 };
 
 class DosCommandError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // The text buffer shared by the reader and the worker.
 class TSyncString {
-public:
+  public:
     void append(const QString& text);
     // Takes the whole text and leaves the buffer empty.
     QString take();
     bool isEmpty() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     QString text_;
 };
@@ -43,7 +43,7 @@ private:
 // Line splitting of the worker: every piece the reader hands over is split with the pending
 // partial line in front of it.
 class LineSplitter {
-public:
+  public:
     using Emit = std::function<void(const QString& line, TOutputType type)>;
     // Splits one piece; returns true when at least one line ended.
     bool feed(const QString& piece, const Emit& sink);
@@ -51,13 +51,13 @@ public:
     void finish(const Emit& sink);
     QString pending() const { return partial_; }
 
-private:
+  private:
     QString partial_;
 };
 
 class TDosCommand : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TDosCommand(QObject* parent = nullptr);
     ~TDosCommand() override;  // stops a running child and waits for the worker
 
@@ -84,11 +84,11 @@ public:
     // The failure that ended the last run before its child started ("Error creating ...").
     QString LastError() const { return lastError_; }
 
-signals:
+  signals:
     // Emitted on the GUI thread after IsRunning became false.
     void finished();
 
-private:
+  private:
     struct Run;
     void deliverLine(quint64 runId, const QString& line, TOutputType type);
     void deliverTerminate(quint64 runId);

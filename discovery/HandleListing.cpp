@@ -47,7 +47,9 @@ HandleListing::HandleListing(platform::IPc& pc, ui::Memo& serviceView, QObject* 
     };
 }
 
-HandleListing::~HandleListing() { delete d; }
+HandleListing::~HandleListing() {
+    delete d;
+}
 
 void HandleListing::start(const QString& progdir) {
     d->view.clearLines();
@@ -61,7 +63,9 @@ void HandleListing::start(const QString& progdir) {
     }
 }
 
-bool HandleListing::isRunning() const { return d->DosCommand_handle.IsRunning(); }
+bool HandleListing::isRunning() const {
+    return d->DosCommand_handle.IsRunning();
+}
 
 QStringList HandleListing::lines() const {
     QStringList out;
@@ -70,7 +74,9 @@ QStringList HandleListing::lines() const {
     return out;
 }
 
-QString HandleListing::lastError() const { return d->DosCommand_handle.LastError(); }
+QString HandleListing::lastError() const {
+    return d->DosCommand_handle.LastError();
+}
 
 HandleLine parseHandleLine(const QString& line) {
     HandleLine h;

@@ -17,7 +17,7 @@ namespace discovery {
 
 class HandleListing : public QObject {
     Q_OBJECT
-public:
+  public:
     HandleListing(platform::IPc& pc, ui::Memo& serviceView, QObject* parent = nullptr);
     ~HandleListing() override;
 
@@ -30,7 +30,7 @@ public:
     // Why the last listing could not start (empty when it ran).
     QString lastError() const;
 
-private:
+  private:
     struct Impl;
     Impl* d;
 };

@@ -78,6 +78,8 @@ QString portSpeed(platform::IPc& pc, const QString& portName) {
     return QString::number(baud.value_or(0));
 }
 
-bool portBusy(platform::IPc& pc, const QString& portName) { return !pc.canOpenPort(portName); }
+bool portBusy(platform::IPc& pc, const QString& portName) {
+    return !pc.canOpenPort(portName);
+}
 
 }  // namespace discovery

@@ -67,8 +67,10 @@ platform::OsFacts VirtualPc::osFacts() {
     const auto os = pc().value("os").toObject();
     platform::OsFacts f;
     f.productName = os.value("productName").toString("Windows 10 Pro");
-    if (os.value("productType").isDouble()) f.productType = os.value("productType").toInt();
-    else if (!os.contains("productType")) f.productType = 48;
+    if (os.value("productType").isDouble())
+        f.productType = os.value("productType").toInt();
+    else if (!os.contains("productType"))
+        f.productType = 48;
     f.build = os.value("build").toString("19045");
     return f;
 }
@@ -150,7 +152,8 @@ QStringList VirtualPc::handleListingCommand(const QString& progdir) {
             if (it.value().toObject().value("busyBy").toInteger() != proc.value("pid").toInteger())
                 continue;
             for (const auto& s : p.value("serialcomm").toArray())
-                if (s.toObject().value("port").toString().compare(it.key(), Qt::CaseInsensitive) == 0)
+                if (s.toObject().value("port").toString().compare(it.key(), Qt::CaseInsensitive) ==
+                    0)
                     handles.append(s.toObject().value("value").toString());
         }
         proc.insert("handles", handles);
@@ -180,7 +183,8 @@ platform::PingReply VirtualPc::ping(const QString& address, int timeoutMs) {
         return r;
     }
     // no answer: the echo waits out its time-out
-    QThread::msleep(std::min(timeoutMs, pc().value("lan").toObject().value("silentWaitMs").toInt(timeoutMs)));
+    QThread::msleep(
+        std::min(timeoutMs, pc().value("lan").toObject().value("silentWaitMs").toInt(timeoutMs)));
     return {};
 }
 
@@ -206,6 +210,8 @@ bool VirtualPc::openFolder(const QString& path) {
     return true;
 }
 
-QStringList VirtualPc::actions() const { return actionLog(); }
+QStringList VirtualPc::actions() const {
+    return actionLog();
+}
 
 }  // namespace emu

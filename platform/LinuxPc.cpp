@@ -20,11 +20,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSysInfo>
-#include <cstring>
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 
 namespace platform {
 
@@ -38,7 +38,9 @@ QString LinuxPc::localPath(const QString& windowsPath) const {
     return QDir::cleanPath(root_ + '/' + p);
 }
 
-bool LinuxPc::dirExists(const QString& windowsPath) { return QFileInfo(localPath(windowsPath)).isDir(); }
+bool LinuxPc::dirExists(const QString& windowsPath) {
+    return QFileInfo(localPath(windowsPath)).isDir();
+}
 bool LinuxPc::fileExists(const QString& windowsPath) {
     return QFileInfo(localPath(windowsPath)).isFile();
 }
@@ -138,8 +140,8 @@ int LinuxPc::portNumberFor(const QString& kernelName) {
 QList<SerialDevice> LinuxPc::serialDevices() const {
     QList<SerialDevice> out;
     const QString classDir = sys_ + QStringLiteral("/class/tty");
-    const auto names = QDir(classDir).entryList(QDir::AllEntries | QDir::System |
-                                                QDir::NoDotAndDotDot);
+    const auto names =
+        QDir(classDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     const QString sysCanonical = QFileInfo(sys_).canonicalFilePath();
     for (const auto& name : names) {
         const int number = portNumberFor(name);
@@ -172,8 +174,9 @@ QList<SerialDevice> LinuxPc::serialDevices() const {
             }
         }
         d.maker = vendor == QLatin1String("2912");
-        d.valueName = (d.maker ? QStringLiteral("\\Device\\atol-usbcom_")
-                               : QStringLiteral("\\Device\\")) + name;
+        d.valueName =
+            (d.maker ? QStringLiteral("\\Device\\atol-usbcom_") : QStringLiteral("\\Device\\")) +
+            name;
         const int mi = std::max(d.usbInterface, 0);
         if (!vendor.isEmpty()) {
             d.deviceId = QStringLiteral("USB\\VID_%1&PID_%2&MI_%3\\%4&%5")
@@ -222,8 +225,8 @@ QList<PnpEntity> LinuxPc::pnpEntities() {
 std::optional<int> LinuxPc::defaultBaudRate(const QString& portName) {
     const QString path = devicePathForPort(portName);
     if (path.isEmpty()) return std::nullopt;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK |
-                                                                    O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     termios t{};
     const bool ok = ::tcgetattr(fd, &t) == 0;
@@ -237,8 +240,8 @@ std::optional<int> LinuxPc::defaultBaudRate(const QString& portName) {
 bool LinuxPc::canOpenPort(const QString& portName) {
     const QString path = devicePathForPort(portName);
     if (path.isEmpty()) return false;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK |
-                                                                    O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     struct stat st {};
@@ -286,7 +289,9 @@ QString LinuxPc::processImagePath(qint64 pid) {
     return target.left(260);
 }
 
-bool LinuxPc::terminateProcess(qint64 pid) { return pid > 0 && ::kill(pid, SIGTERM) == 0; }
+bool LinuxPc::terminateProcess(qint64 pid) {
+    return pid > 0 && ::kill(pid, SIGTERM) == 0;
+}
 
 QStringList LinuxPc::handleListingCommand(const QString& progdir) {
     QStringList cmd{progdir + "Com/hs", "-accepteula", "-a"};
@@ -304,7 +309,7 @@ QString LinuxPc::nextHopFromRouteTable(const QString& text) {
         if (f.size() < 3) continue;
         bool ok = false;
         const quint32 gw = f[2].toUInt(&ok, 16);  // network byte order, as the kernel keeps it
-        if (!ok || gw == 0) continue;  // a connected route has no next hop
+        if (!ok || gw == 0) continue;             // a connected route has no next hop
         in_addr a{};
         a.s_addr = gw;
         char buf[INET_ADDRSTRLEN] = {};
@@ -409,9 +414,8 @@ PingReply LinuxPc::ping(const QString& address, int timeoutMs) {
         reply.replied = true;
         reply.from = QString::fromLatin1(text);
         reply.ttl = ttl;
-        reply.timeMs = int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                                               start)
-                               .count());
+        reply.timeMs = int(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
         break;
     }
     ::close(fd);
@@ -440,7 +444,9 @@ bool LinuxPc::tcpPortOpen(const QString& address, int port, int timeoutMs) {
     return open;
 }
 
-QString LinuxPc::envVar(const QString& name) { return qEnvironmentVariable(name.toUtf8().constData()); }
+QString LinuxPc::envVar(const QString& name) {
+    return qEnvironmentVariable(name.toUtf8().constData());
+}
 
 bool LinuxPc::openFolder(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));

@@ -20,10 +20,11 @@ struct SerialDevice {
 };
 
 class LinuxPc : public IPc {
-public:
+  public:
     // `windowsRoot` is the directory that stands for drive c:\ (see docs/bench.md).
     // `sysRoot` and `devRoot` stand for /sys and /dev (tests give a tree of their own).
-    explicit LinuxPc(QString windowsRoot = QStringLiteral("/"), QString sysRoot = QStringLiteral("/sys"),
+    explicit LinuxPc(QString windowsRoot = QStringLiteral("/"),
+                     QString sysRoot = QStringLiteral("/sys"),
                      QString devRoot = QStringLiteral("/dev"));
 
     bool dirExists(const QString& windowsPath) override;
@@ -61,7 +62,7 @@ public:
     // Next hop of the first row of a /proc/net/route text that has one; empty when none.
     static QString nextHopFromRouteTable(const QString& text);
 
-private:
+  private:
     QString root_;
     QString sys_;
     QString dev_;

@@ -71,12 +71,13 @@ int listFromProc(QTextStream& out, const QString& sys, const QString& dev) {
         QString name = baseName(exe);
         if (name.isEmpty()) {
             QFile comm(dir + "/comm");
-            if (comm.open(QIODevice::ReadOnly)) name = QString::fromLocal8Bit(comm.readAll()).trimmed();
+            if (comm.open(QIODevice::ReadOnly))
+                name = QString::fromLocal8Bit(comm.readAll()).trimmed();
         }
         if (name.isEmpty()) continue;
         printHeader(out, name, pid, exe);
-        const auto fds = QDir(dir + "/fd").entryList(QDir::System | QDir::Files |
-                                                     QDir::NoDotAndDotDot);
+        const auto fds =
+            QDir(dir + "/fd").entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
         for (const auto& fd : fds) {
             const QString link = dir + "/fd/" + fd;
             struct stat st {};

@@ -42,7 +42,8 @@ QByteArray scanBench() {
     QJsonObject lan = pc.value("lan").toObject();
     lan.insert("silentWaitMs", 2);
     QJsonArray hosts = lan.value("hosts").toArray();
-    hosts.append(QJsonObject{{"ip", "192.168.77.50"}, {"ttl", 128}, {"timeMs", 3}, {"ports", QJsonArray{5555}}});
+    hosts.append(QJsonObject{
+        {"ip", "192.168.77.50"}, {"ttl", 128}, {"timeMs", 3}, {"ports", QJsonArray{5555}}});
     lan.insert("hosts", hosts);
     pc.insert("lan", lan);
     root.insert("pc", pc);
@@ -89,18 +90,19 @@ QStringList settingValues(const QList<QJsonObject>& log, qsizetype from, const Q
     return out;
 }
 
-const QStringList kRow5 = {"АТОЛ 30Ф (№ 00106107311234)", "COM5", "COM6", "Доступен", "",
-                           "atol-usbcom_proxy3", "atol-usbcom_proxy4", "115200"};
-const QStringList kRow7 = {"Не определено", "COM7", "COM8", "Занят", "",
-                           "atol-usbcom_proxy7", "atol-usbcom_proxy8", "57600"};
-const QStringList kNetRow = {"АТОЛ 27Ф (№ 00106908765432)", "", "", "", "192.168.77.40", "", "",
-                             ""};
+const QStringList kRow5 = {
+    "АТОЛ 30Ф (№ 00106107311234)", "COM5",  "COM6", "Доступен", "", "atol-usbcom_proxy3",
+    "atol-usbcom_proxy4",          "115200"};
+const QStringList kRow7 = {"Не определено",      "COM7", "COM8", "Занят", "", "atol-usbcom_proxy7",
+                           "atol-usbcom_proxy8", "57600"};
+const QStringList kNetRow = {
+    "АТОЛ 27Ф (№ 00106908765432)", "", "", "", "192.168.77.40", "", "", ""};
 
 }  // namespace
 
 class TestScan : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { testing_support::useBench(scanBench()); }
 
     void comOnlyListsRegistersAndBusyHolder() {
@@ -111,10 +113,11 @@ private slots:
         h.click("btnScanConnect");
 
         QCOMPARE(h.rows("lvKKMconnect"), (QList<QStringList>{kRow5, kRow7}));
-        QCOMPARE(h.memo(), (QStringList{"COM1: Serial0", "COM5: atol-usbcom_proxy3 - обнаружено: АТОЛ 30Ф",
-                                        "COM6: atol-usbcom_proxy4",
-                                        "COM7: atol-usbcom_proxy7 - занят : " + kHolder,
-                                        "COM8: atol-usbcom_proxy8", "[Завершено]"}));
+        QCOMPARE(h.memo(),
+                 (QStringList{"COM1: Serial0", "COM5: atol-usbcom_proxy3 - обнаружено: АТОЛ 30Ф",
+                              "COM6: atol-usbcom_proxy4",
+                              "COM7: atol-usbcom_proxy7 - занят : " + kHolder,
+                              "COM8: atol-usbcom_proxy8", "[Завершено]"}));
         // the EoU channels and the port that is not the maker's are never opened
         const auto log = h.driverLog();
         QCOMPARE(settingValues(log, before, "ComFile"), (QStringList{"5", "7"}));
@@ -182,7 +185,8 @@ private slots:
                 settingIds << args[1].toVariant().toString();
         }
         QCOMPARE(settingIds, (QStringList{"71", "74"}));
-        QVERIFY(h.memo("mmoServ").contains("/nz/АТОЛ 27Ф (№ 00106908765432)/ip/192.168.77.40:5555"));
+        QVERIFY(
+            h.memo("mmoServ").contains("/nz/АТОЛ 27Ф (№ 00106908765432)/ip/192.168.77.40:5555"));
     }
 
     void bothPutsNetworkRowsBelowSerialRows() {
@@ -204,7 +208,8 @@ private slots:
         GuiHarness h;
         auto* list = h.list("lvKKMconnect");
         list->clearRows();
-        for (int i = 0; i < 3; ++i) list->addDataRow({QString("r%1").arg(i), "", "", "", "", "", "", ""});
+        for (int i = 0; i < 3; ++i)
+            list->addDataRow({QString("r%1").arg(i), "", "", "", "", "", "", ""});
         QCOMPARE(list->firstFillerRow(), -1);
         QCOMPARE(scanOf(h)->probeAddress("192.168.77.40"), QString("АТОЛ 27Ф"));
         QCOMPARE(list->rowCount(), 4);

@@ -27,7 +27,9 @@ struct Recorder {
     Events lines;
     int terminateAsked = 0;
     void attach(TDosCommand& c) {
-        c.OnNewLine = [this](QObject*, const QString& l, TOutputType t) { lines.append({l, int(t)}); };
+        c.OnNewLine = [this](QObject*, const QString& l, TOutputType t) {
+            lines.append({l, int(t)});
+        };
         c.OnTerminateProcess = [this](QObject*, bool& may) {
             ++terminateAsked;
             may = true;
@@ -39,7 +41,8 @@ struct Recorder {
 bool waitDone(TDosCommand& c, int ms = 5000) {
     QElapsedTimer t;
     t.start();
-    while (c.IsRunning() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (c.IsRunning() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return !c.IsRunning();
 }
 
@@ -77,7 +80,8 @@ TEST(DiscoveryDosCommand, RealChildLinesStdoutAndStderrShareThePipe) {
     TDosCommand c;
     Recorder r;
     r.attach(c);
-    c.CommandLine = "sh -c \"printf 'one\\r\\ntwo'; sleep 0.3; printf ' more\\n' 1>&2; printf tail\"";
+    c.CommandLine =
+        "sh -c \"printf 'one\\r\\ntwo'; sleep 0.3; printf ' more\\n' 1>&2; printf tail\"";
     c.Execute();
     EXPECT_TRUE(c.IsRunning());
     ASSERT_TRUE(waitDone(c));
@@ -141,8 +145,8 @@ TEST(DiscoveryDosCommand, MissingProgramEndsRunWithoutLines) {
     c.Execute();
     ASSERT_TRUE(waitDone(c));
     EXPECT_TRUE(r.lines.isEmpty());
-    EXPECT_TRUE(c.LastError().startsWith(
-        "Error creating Process: /nonexistent/velmor-no-such-tool -a - ("))
+    EXPECT_TRUE(
+        c.LastError().startsWith("Error creating Process: /nonexistent/velmor-no-such-tool -a - ("))
         << c.LastError().toStdString();
 }
 

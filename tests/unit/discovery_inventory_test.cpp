@@ -23,8 +23,12 @@ void benchWith(const QJsonArray& serialcomm, const QJsonArray& pnp) {
     testing_support::useBench(testing_support::toJson(root));
 }
 
-QJsonObject sc(const char* value, const char* port) { return {{"value", value}, {"port", port}}; }
-QJsonObject pnp(const char* caption, const QJsonValue& id) { return {{"caption", caption}, {"id", id}}; }
+QJsonObject sc(const char* value, const char* port) {
+    return {{"value", value}, {"port", port}};
+}
+QJsonObject pnp(const char* caption, const QJsonValue& id) {
+    return {{"caption", caption}, {"id", id}};
+}
 
 }  // namespace
 
@@ -46,12 +50,13 @@ TEST(DiscoveryPortTable, SlotsShortNamesAndSharedNumbers) {
 }
 
 TEST(DiscoveryPortInventory, InventoryLinesAndClassification) {
-    benchWith({}, {pnp("Intel USB Host", "PCI\\VEN_8086"),
-                   pnp("ATOL USB Virtual COM (COM5)", "USB\\VID_2912&PID_0005&MI_00\\7&2C8A&0&0000"),
-                   pnp("ATOL USB Virtual COM (COM6)", "USB\\VID_2912&PID_0005&MI_02\\7&2C8A&0&0002"),
-                   pnp("ATOL USB Virtual COM (COM12)", "USB\\VID_2912&PID_0005&MI_00\\7&99&0&0000"),
-                   pnp("ATOL USB Virtual COM (COM14)", "USB\\VID_2912&PID_0005&MI_04\\7&77&0&0004"),
-                   pnp("ATOL USB Virtual COM (COM15)", QJsonValue())});
+    benchWith({},
+              {pnp("Intel USB Host", "PCI\\VEN_8086"),
+               pnp("ATOL USB Virtual COM (COM5)", "USB\\VID_2912&PID_0005&MI_00\\7&2C8A&0&0000"),
+               pnp("ATOL USB Virtual COM (COM6)", "USB\\VID_2912&PID_0005&MI_02\\7&2C8A&0&0002"),
+               pnp("ATOL USB Virtual COM (COM12)", "USB\\VID_2912&PID_0005&MI_00\\7&99&0&0000"),
+               pnp("ATOL USB Virtual COM (COM14)", "USB\\VID_2912&PID_0005&MI_04\\7&77&0&0004"),
+               pnp("ATOL USB Virtual COM (COM15)", QJsonValue())});
     emu::VirtualPc pc;
     const QStringList inv = portType(pc, "xxx", "ATOL USB");
     ASSERT_EQ(inv.size(), 15);
@@ -90,8 +95,9 @@ TEST(DiscoveryHandleLine, WindowsAndLinuxHeaders) {
     EXPECT_EQ(w.pid, 2216);
     EXPECT_EQ(w.exeName, "explorer.exe");
     EXPECT_EQ(w.deviceTail, "proxy3");
-    const auto l = parseHandleLine("sleep pid: 4242 /usr/bin/sleep /\\  0003: File  (RW-)   "
-                                   "\\Device\\atol-usbcom_ttyACM0");
+    const auto l = parseHandleLine(
+        "sleep pid: 4242 /usr/bin/sleep /\\  0003: File  (RW-)   "
+        "\\Device\\atol-usbcom_ttyACM0");
     EXPECT_EQ(l.pid, 4242);
     EXPECT_EQ(l.exeName, "sleep");
     EXPECT_EQ(l.deviceTail, "tyACM0");

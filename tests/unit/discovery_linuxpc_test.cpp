@@ -46,7 +46,7 @@ struct Pty {
 // A PC with ttyS0 (8250), an absent ttyS1, a foreign USB adapter ttyUSB0, and the maker's
 // register with its two channels ttyACM0 (interface 0) and ttyACM1 (interface 2).
 class DiscoveryFakePc : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     Pty ptys[4];
     QString sys, dev;
@@ -111,9 +111,10 @@ TEST_F(DiscoveryFakePc, PortsNumberedAndNamedForTheMatchingRules) {
     EXPECT_EQ(values[3].portName, "COM102");
 
     const QStringList inv = portType(pc, "xxx", "ATOL USB");
-    EXPECT_EQ(inv, (QStringList{"ATOL USB Virtual COM (COM101)", "USB\\VID_2912&PID_0005&MI_00\\1-3&0000",
-                                "", "ATOL USB Virtual COM (COM102)",
-                                "USB\\VID_2912&PID_0005&MI_02\\1-3&0002", ""}));
+    EXPECT_EQ(
+        inv, (QStringList{"ATOL USB Virtual COM (COM101)", "USB\\VID_2912&PID_0005&MI_00\\1-3&0000",
+                          "", "ATOL USB Virtual COM (COM102)",
+                          "USB\\VID_2912&PID_0005&MI_02\\1-3&0002", ""}));
     const PortClass kkm = classifyPort(inv, "COM101");
     EXPECT_EQ(kkm.kind, PortKind::Kkm);
     EXPECT_EQ(kkm.eouPorts, QStringList{"COM102"});

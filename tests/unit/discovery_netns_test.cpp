@@ -16,6 +16,7 @@
 
 #include "app/shared/Memo.h"
 #include "app/shared/ReportList.h"
+#include "app/shared/Ui.h"
 #include "discovery/DeviceScan.h"
 #include "driver/Dispatch.h"
 #include "emulator/VirtualRegister.h"
@@ -27,9 +28,11 @@ namespace {
 const QString kNet = QStringLiteral("10.231.7.");
 
 class PlainUi : public ui::IUi {
-public:
+  public:
     QStringList messages;
-    void message(const QString& text, ui::Icon, std::optional<QString>) override { messages << text; }
+    void message(const QString& text, ui::Icon, std::optional<QString>) override {
+        messages << text;
+    }
     bool confirm(const QString&) override { return true; }
     void processEvents() override { QCoreApplication::processEvents(); }
     void pause(int ms) override {
@@ -47,7 +50,8 @@ bool sh(const QString& cmd) {
 
 // Runs inside the scanning namespace (started by the test below).
 TEST(DiscoveryNetns, InnerScan) {
-    if (qEnvironmentVariable("VELMOR_NETNS_INNER") != "1") GTEST_SKIP() << "runs inside the namespaces only";
+    if (qEnvironmentVariable("VELMOR_NETNS_INNER") != "1")
+        GTEST_SKIP() << "runs inside the namespaces only";
     QJsonObject root = testing_support::demoBench();
     QJsonArray regs = root.value("registers").toArray();
     QJsonObject reg = regs[1].toObject();
@@ -87,11 +91,13 @@ TEST(DiscoveryNetns, InnerScan) {
     const QString text = lines.join('\n').toStdString().c_str();
     // the gateway, the register and the scanning namespace's own address answer
     EXPECT_EQ(lines.size(), 4) << text.toStdString();
-    const QRegularExpression regLine("^10\\.231\\.7\\.40 - ответ: \\d+ мс TTL=255 - обнаружено: АТОЛ 27Ф$");
+    const QRegularExpression regLine(
+        "^10\\.231\\.7\\.40 - ответ: \\d+ мс TTL=255 - обнаружено: АТОЛ 27Ф$");
     const QRegularExpression gwLine("^10\\.231\\.7\\.1 - ответ: \\d+ мс TTL=64$");
     EXPECT_EQ(lines.filter(regLine).size(), 1) << text.toStdString();
     EXPECT_EQ(lines.filter(gwLine).size(), 1) << text.toStdString();
-    EXPECT_EQ(lines.filter(QRegularExpression("^10\\.231\\.7\\.200 - ответ: \\d+ мс TTL=64$")).size(), 1);
+    EXPECT_EQ(
+        lines.filter(QRegularExpression("^10\\.231\\.7\\.200 - ответ: \\d+ мс TTL=64$")).size(), 1);
     EXPECT_EQ(lines.last(), "[Завершено]");
     ASSERT_EQ(list.dataRowCount(), 1);
     EXPECT_EQ(list.cell(0, discovery::scColKkm), "АТОЛ 27Ф (№ 00106908765432)");
@@ -104,7 +110,9 @@ TEST(DiscoveryNetns, ScanFindsRegisterNamespaceOnly) {
     if (!sh("command -v ip && command -v socat")) GTEST_SKIP() << "ip or socat is missing";
     const QString id = QString::number(::getpid());
     const QString S = "velmor-scan-" + id, R = "velmor-reg-" + id, H = "velmor-gw-" + id;
-    const auto in = [](const QString& ns, const QString& cmd) { return "ip netns exec " + ns + " " + cmd; };
+    const auto in = [](const QString& ns, const QString& cmd) {
+        return "ip netns exec " + ns + " " + cmd;
+    };
     qint64 listener = 0;
     const auto cleanup = [&] {
         if (listener > 0) {
@@ -114,16 +122,25 @@ TEST(DiscoveryNetns, ScanFindsRegisterNamespaceOnly) {
         for (const auto& ns : {S, R, H}) sh("ip netns del " + ns);
     };
     const QStringList setup = {
-        "ip netns add " + S, "ip netns add " + R, "ip netns add " + H,
-        in(S, "ip link set lo up"), in(R, "ip link set lo up"), in(H, "ip link set lo up"),
-        in(S, "ip link add br0 type bridge"), in(S, "ip link set br0 up"),
+        "ip netns add " + S,
+        "ip netns add " + R,
+        "ip netns add " + H,
+        in(S, "ip link set lo up"),
+        in(R, "ip link set lo up"),
+        in(H, "ip link set lo up"),
+        in(S, "ip link add br0 type bridge"),
+        in(S, "ip link set br0 up"),
         in(S, "ip addr add " + kNet + "200/24 dev br0"),
         in(S, "ip link add vr type veth peer name eth0 netns " + R),
         in(S, "ip link add vh type veth peer name eth0 netns " + H),
-        in(S, "ip link set vr master br0"), in(S, "ip link set vh master br0"),
-        in(S, "ip link set vr up"), in(S, "ip link set vh up"),
-        in(R, "ip addr add " + kNet + "40/24 dev eth0"), in(R, "ip link set eth0 up"),
-        in(H, "ip addr add " + kNet + "1/24 dev eth0"), in(H, "ip link set eth0 up"),
+        in(S, "ip link set vr master br0"),
+        in(S, "ip link set vh master br0"),
+        in(S, "ip link set vr up"),
+        in(S, "ip link set vh up"),
+        in(R, "ip addr add " + kNet + "40/24 dev eth0"),
+        in(R, "ip link set eth0 up"),
+        in(H, "ip addr add " + kNet + "1/24 dev eth0"),
+        in(H, "ip link set eth0 up"),
         in(R, "sysctl -w net.ipv4.ip_default_ttl=255"),
         in(S, "ip route add default via " + kNet + "1"),
     };
@@ -133,8 +150,9 @@ TEST(DiscoveryNetns, ScanFindsRegisterNamespaceOnly) {
             GTEST_SKIP() << "cannot build the namespaces: " << cmd.toStdString();
         }
     }
-    QProcess::startDetached("ip", {"netns", "exec", R, "socat", "TCP-LISTEN:5555,fork,reuseaddr", "/dev/null"},
-                            {}, &listener);
+    QProcess::startDetached(
+        "ip", {"netns", "exec", R, "socat", "TCP-LISTEN:5555,fork,reuseaddr", "/dev/null"}, {},
+        &listener);
     ::usleep(300000);
 
     QProcess inner;
