@@ -14,14 +14,17 @@ constexpr int kMarkRole = Qt::UserRole + 2;
 
 // Rows marked as bands are filled with the grid colour and never show as selected.
 class BandDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         const int mark = index.siblingAtColumn(0).data(kMarkRole).toInt();
         if (mark == ReportList::kMarkSeparator || mark == ReportList::kMarkGroup) {
+            // the colour the view draws its grid lines with
             auto* view = qobject_cast<const QTableView*>(parent());
-            const QColor grid = view ? view->palette().color(QPalette::Mid) : QColor(Qt::gray);
+            const QColor grid = view ? QColor::fromRgba(static_cast<QRgb>(view->style()->styleHint(
+                                           QStyle::SH_Table_GridLineColor, &option, view)))
+                                     : QColor(Qt::gray);
             p->fillRect(option.rect, grid);
             QStyleOptionViewItem o(option);
             o.state &= ~QStyle::State_Selected;
@@ -88,7 +91,9 @@ QList<int> ReportList::visibleColumns() const {
     return out;
 }
 
-void ReportList::clearRows() { setRowCount(0); }
+void ReportList::clearRows() {
+    setRowCount(0);
+}
 
 QTableWidgetItem* ReportList::makeItem(const QString& text, bool filler) const {
     auto* item = new QTableWidgetItem(text);
@@ -162,6 +167,18 @@ int ReportList::rowMark(int row) const {
 
 void ReportList::setRowMark(int row, int mark) {
     if (auto* it = item(row, 0)) it->setData(kMarkRole, mark);
+    // A band row never shows as selected: it can't be selected at all.
+    const bool band = mark == kMarkSeparator || mark == kMarkGroup;
+    for (int c = 0; c < columnCount(); ++c) {
+        auto* it = item(row, c);
+        if (!it || isFiller(row)) continue;
+        it->setFlags(band ? (it->flags() & ~Qt::ItemIsSelectable)
+                          : (it->flags() | Qt::ItemIsSelectable));
+    }
+    if (band && selectionModel()) {
+        selectionModel()->select(model()->index(row, 0),
+                                 QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    }
 }
 
 int ReportList::firstSelectedRow() const {
@@ -219,9 +236,9 @@ void ReportList::mousePressEvent(QMouseEvent* e) {
         const int row = rowAt(e->position().toPoint().y());
         if (row >= 0 && !isFiller(row)) {
             const int first = firstSelectedRow();
-            if (first >= 0) selectionModel()->select(model()->index(first, 0),
-                                                     QItemSelectionModel::Deselect |
-                                                         QItemSelectionModel::Rows);
+            if (first >= 0)
+                selectionModel()->select(model()->index(first, 0),
+                                         QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
             selectionModel()->select(model()->index(row, 0),
                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
             emit rightClickedRow(row);
@@ -232,6 +249,8 @@ void ReportList::mousePressEvent(QMouseEvent* e) {
     QTableWidget::mousePressEvent(e);
 }
 
-void ReportList::resizeEvent(QResizeEvent* e) { QTableWidget::resizeEvent(e); }
+void ReportList::resizeEvent(QResizeEvent* e) {
+    QTableWidget::resizeEvent(e);
+}
 
 }  // namespace ui
