@@ -156,6 +156,30 @@ private slots:
         QCOMPARE(h.memo().last(), QString("Не определено"));
     }
 
+    void busyPortNamesItsHolder() {
+        auto bench = testing_support::demoBench();
+        auto pc = bench["pc"].toObject();
+        auto ports = pc["ports"].toObject();
+        ports["COM5"] = QJsonObject{{"speed", 115200}, {"busyBy", 4321}};
+        pc["ports"] = ports;
+        auto procs = pc["processes"].toArray();
+        procs.append(QJsonObject{{"pid", 4321}, {"path", "C:\\Program Files\\Kassa\\kassa.exe"}});
+        pc["processes"] = procs;
+        bench["pc"] = pc;
+        testing_support::useBench(testing_support::toJson(bench));
+        QTemporaryDir dir;
+        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=0\n") + kUsbRow);
+        GuiHarness h(dir.path());
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        QCOMPARE(GuiHarness::messageTexts(), QStringList({"(3) Порт занят"}));
+        QCOMPARE(h.memo(), QStringList({"COM5: atol-usbcom_proxy3 - занят, используется процессом:",
+                                        "C:\\Program Files\\Kassa\\kassa.exe"}));
+        QVERIFY(!h.window()->context().kkmConnected);
+        // the listing's lines are kept in the service view
+        QVERIFY(h.memo("mmoServ").join('\n').contains("atol-usbcom_proxy3"));
+    }
+
     void platform25RegisterWithNewDriver() {
         auto bench = testing_support::demoBench();
         auto pc = bench["pc"].toObject();

@@ -1,6 +1,8 @@
 #include "tests/support/GuiHarness.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -32,6 +34,11 @@ GuiHarness::GuiHarness(const QString& progdir) {
     } else {
         progdir_ = progdir;
     }
+    // the program directory carries the handle-listing tool of this build, as an installed
+    // program has it beside itself
+    QDir(progdir_).mkpath("Com");
+    if (!QFileInfo::exists(progdir_ + "/Com/hs"))
+        QFile::link(QStringLiteral(VELMOR_BINARY_DIR "/Com/hs"), progdir_ + "/Com/hs");
     logPath_ = progdir_ + "/driver-log.jsonl";
     QFile::remove(logPath_);
     drv::DriverLog::instance().setPath(logPath_);
