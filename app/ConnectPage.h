@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "app/shared/AppContext.h"
+#include "app/shared/DeviceList.h"
 
 class QCheckBox;
 class QLabel;
@@ -21,18 +22,7 @@ namespace app {
 
 class Connection;
 
-// Columns of the device list, by identity.
-enum DeviceColumn {
-    colKkm = 0,
-    colCom,
-    colEou,
-    colState,
-    colIp,
-    colKkmProxy,
-    colEouProxy,
-    colSpeed,
-    deviceColumnCount
-};
+using enum ui::DeviceColumn;
 
 class ConnectPage : public QWidget {
     Q_OBJECT

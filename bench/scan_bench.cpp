@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     ui::Memo memo, serv;
     ctx.serviceView = &serv;
     ui::ReportList list;
-    list.setColumns(QList<ui::ColumnSpec>(discovery::scColumnCount));
+    list.setColumns(QList<ui::ColumnSpec>(ui::deviceColumnCount));
     QPushButton button("Найти ККМ");
 
     {

@@ -69,20 +69,20 @@ QList<QStringList> buildPortRows(const QStringList& lines) {
     QList<QStringList> rows;
     for (const QString& line : lines) {
         if (!line.contains(QLatin1String("/eu/"))) continue;
-        QStringList cells(scColumnCount);
-        cells[scColKkm] = portLineField(line, "/nz/");
+        QStringList cells(ui::deviceColumnCount);
+        cells[ui::colKkm] = portLineField(line, "/nz/");
         const int st = line.indexOf(QLatin1String("/st/"));
-        if (st >= 0) cells[scColState] = line.mid(st + 4, 10);
-        cells[scColCom] = portLineField(line, "/cm/");
-        cells[scColKkmProxy] = portLineField(line, "/px/");
-        cells[scColSpeed] = portLineField(line, "/sp/");
+        if (st >= 0) cells[ui::colState] = line.mid(st + 4, 10);
+        cells[ui::colCom] = portLineField(line, "/cm/");
+        cells[ui::colKkmProxy] = portLineField(line, "/px/");
+        cells[ui::colSpeed] = portLineField(line, "/sp/");
         const QString key = portLineField(line, "/eu/");
         // an empty key (no EoU port known) would match any line: it finds nothing
         if (!key.isEmpty()) {
             for (const QString& other : lines) {
                 if (other.contains(QLatin1String("/eu/")) || !other.contains(key)) continue;
-                cells[scColEou] = portLineField(other, "/cm/");
-                cells[scColEouProxy] = portLineField(other, "/px/");
+                cells[ui::colEou] = portLineField(other, "/cm/");
+                cells[ui::colEouProxy] = portLineField(other, "/px/");
                 break;
             }
         }
@@ -193,7 +193,7 @@ void DeviceScan::run(bool com, bool tcpip) {
         list.fillGrid();
         list.setUpdatesEnabled(true);
         for (int r = 0; r < list.rowCount(); ++r)
-            if (!list.isFiller(r) && list.cell(r, scColState) == kBusy) anyBusy = true;
+            if (!list.isFiller(r) && list.cell(r, ui::colState) == kBusy) anyBusy = true;
         if (!anyBusy && !tcpip) memo.addLine(kDone);
     }
 
@@ -419,11 +419,11 @@ QString DeviceScan::probeAddress(const QString& address) {
             if (ctx.serviceView)
                 ctx.serviceView->addLine("/nz/" + name + "/ip/" + ownAddress + ":" + ownPort);
             if (d->list) {
-                QStringList cells(scColumnCount);
-                cells[scColKkm] = name;
+                QStringList cells(ui::deviceColumnCount);
+                cells[ui::colKkm] = name;
                 // a register on DHCP reports no fixed address: the address that answered
                 // is the one to connect to
-                cells[scColIp] = ownAddress.isEmpty() || ownAddress == QLatin1String("0.0.0.0")
+                cells[ui::colIp] = ownAddress.isEmpty() || ownAddress == QLatin1String("0.0.0.0")
                                      ? address
                                      : ownAddress;
                 d->list->addDataRow(cells);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/shared/AppContext.h"
+#include "app/shared/DeviceList.h"
 
 class QAbstractButton;
 namespace ui {
@@ -14,20 +15,7 @@ class ReportList;
 
 namespace discovery {
 
-// Columns of the device list by identity (the order of the Подключение tab's list).
-enum ScanColumn {
-    scColKkm = 0,
-    scColCom,
-    scColEou,
-    scColState,
-    scColIp,
-    scColKkmProxy,
-    scColEouProxy,
-    scColSpeed,
-    scColumnCount
-};
-
-// buildPortRows: rows (cells by ScanColumn) from the port result lines; only lines with "/eu/"
+// buildPortRows: rows (cells by ui::DeviceColumn) from the port result lines; only lines with "/eu/"
 // become rows.
 QList<QStringList> buildPortRows(const QStringList& lines);
 // The text after `marker` up to the next "/" (the port result line fields).

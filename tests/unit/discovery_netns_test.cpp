@@ -78,7 +78,7 @@ TEST(DiscoveryNetns, InnerScan) {
     ui::Memo memo, serv;
     ctx.serviceView = &serv;
     ui::ReportList list;
-    list.setColumns(QList<ui::ColumnSpec>(discovery::scColumnCount));
+    list.setColumns(QList<ui::ColumnSpec>(ui::deviceColumnCount));
     QPushButton button("Найти ККМ");
     discovery::DeviceScan scan(ctx, list, memo, &button);
     scan.setPacing(5, 201, 20);
@@ -100,8 +100,8 @@ TEST(DiscoveryNetns, InnerScan) {
         lines.filter(QRegularExpression("^10\\.231\\.7\\.200 - ответ: \\d+ мс TTL=64$")).size(), 1);
     EXPECT_EQ(lines.last(), "[Завершено]");
     ASSERT_EQ(list.dataRowCount(), 1);
-    EXPECT_EQ(list.cell(0, discovery::scColKkm), "АТОЛ 27Ф (№ 00106908765432)");
-    EXPECT_EQ(list.cell(0, discovery::scColIp), kNet + "40");
+    EXPECT_EQ(list.cell(0, ui::colKkm), "АТОЛ 27Ф (№ 00106908765432)");
+    EXPECT_EQ(list.cell(0, ui::colIp), kNet + "40");
 }
 
 TEST(DiscoveryNetns, ScanFindsRegisterNamespaceOnly) {
