@@ -36,11 +36,31 @@ int countCalls(const GuiHarness& h, const QString& method) {
     return int(h.driverCalls().count(method));
 }
 
+// Starts the program on the demo bench changed by `edit` (its virtual PC and USB register),
+// with the USB register's row saved, and connects to that row.
+std::unique_ptr<GuiHarness> connectUsbRow(
+    const QTemporaryDir& dir, const std::function<void(QJsonObject&, QJsonObject&)>& edit) {
+    auto bench = testing_support::demoBench();
+    auto pc = bench["pc"].toObject();
+    auto regs = bench["registers"].toArray();
+    auto usb = regs[0].toObject();
+    edit(pc, usb);
+    regs[0] = usb;
+    bench["registers"] = regs;
+    bench["pc"] = pc;
+    testing_support::useBench(testing_support::toJson(bench));
+    writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=0\n") + kUsbRow);
+    auto h = std::make_unique<GuiHarness>(dir.path());
+    h->selectRow("lvKKMconnect", 0);
+    h->click("btnConnectKKM");
+    return h;
+}
+
 }  // namespace
 
 class TestConnection : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { testing_support::useBench({}); }
 
     void connectByPortThenAgainDoesNothing() {
@@ -51,11 +71,11 @@ private slots:
         QCOMPARE(h.rows("lvKKMconnect")[0][3], QString());  // restored rows have no state
         h.selectRow("lvKKMconnect", 0);
         h.click("btnConnectKKM");
-        QCOMPARE(h.memo(), QStringList({"Подключена ККМ: АТОЛ 30Ф",
-                                        "Серийный номер: 00106107311234", "Версия ПО: 5.8.100",
-                                        "COM порт: COM5", "Имя порта: atol-usbcom_proxy3",
-                                        "Скорость порта: 115200", "COM порт EoU: COM6",
-                                        "Имя порта EoU: atol-usbcom_proxy4"}));
+        QCOMPARE(h.memo(),
+                 QStringList({"Подключена ККМ: АТОЛ 30Ф", "Серийный номер: 00106107311234",
+                              "Версия ПО: 5.8.100", "COM порт: COM5",
+                              "Имя порта: atol-usbcom_proxy3", "Скорость порта: 115200",
+                              "COM порт EoU: COM6", "Имя порта EoU: atol-usbcom_proxy4"}));
         auto& ctx = h.window()->context();
         QVERIFY(ctx.kkmConnected);
         QVERIFY(ctx.isP5);
@@ -87,9 +107,9 @@ private slots:
         h.list("lvKKMinfo")->addDataRow({"Модель", "старое"});
         h.selectRow("lvKKMconnect", 1);
         h.click("btnConnectKKM");
-        QCOMPARE(h.memo(), QStringList({"Подключена ККМ: АТОЛ 27Ф",
-                                        "Серийный номер: 00106908765432", "Версия ПО: 3.0.8233",
-                                        "IP адрес: 192.168.77.40"}));
+        QCOMPARE(h.memo(),
+                 QStringList({"Подключена ККМ: АТОЛ 27Ф", "Серийный номер: 00106908765432",
+                              "Версия ПО: 3.0.8233", "IP адрес: 192.168.77.40"}));
         auto& ctx = h.window()->context();
         QCOMPARE(ctx.ipConnected, QString("192.168.77.40"));
         QVERIFY(ctx.comConnected.isEmpty());
@@ -106,8 +126,9 @@ private slots:
 
     void rowWithPortAndAddressConnectsByNetwork() {
         QTemporaryDir dir;
-        writeIni(dir.path(), "[Fset]\nsave=1\ncom=1\nip=1\n[SavedKKM1]\nkkm=x\nkkmcom=COM5\n"
-                             "ip=192.168.77.40\n");
+        writeIni(dir.path(),
+                 "[Fset]\nsave=1\ncom=1\nip=1\n[SavedKKM1]\nkkm=x\nkkmcom=COM5\n"
+                 "ip=192.168.77.40\n");
         GuiHarness h(dir.path());
         h.selectRow("lvKKMconnect", 0);
         h.click("btnConnectKKM");
@@ -135,72 +156,50 @@ private slots:
     }
 
     void driverErrorOnOpenIsReported() {
-        auto bench = testing_support::demoBench();
-        auto regs = bench["registers"].toArray();
-        auto usb = regs[0].toObject();
-        usb["errors"] = QJsonArray{QJsonObject{{"method", "open"}, {"code", 5},
-                                               {"description", "Некорректные данные"}}};
-        regs[0] = usb;
-        bench["registers"] = regs;
-        testing_support::useBench(testing_support::toJson(bench));
         QTemporaryDir dir;
-        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=0\n") + kUsbRow);
-        GuiHarness h(dir.path());
-        h.selectRow("lvKKMconnect", 0);
-        h.click("btnConnectKKM");
+        auto h = connectUsbRow(dir, [](QJsonObject&, QJsonObject& usb) {
+            usb["errors"] = QJsonArray{QJsonObject{
+                {"method", "open"}, {"code", 5}, {"description", "Некорректные данные"}}};
+        });
         QCOMPARE(GuiHarness::messages().value(0).text, QString("(5) Некорректные данные"));
         QCOMPARE(GuiHarness::messages().value(0).title, QString(""));
-        QVERIFY(!h.window()->context().kkmConnected);
+        QVERIFY(!h->window()->context().kkmConnected);
         // the port exists, so the busy-port check runs and finds no holder
-        QCOMPARE(h.memo().first(), QString("[Проверка используемых портов...]"));
-        QCOMPARE(h.memo().last(), QString("Не определено"));
+        QCOMPARE(h->memo().first(), QString("[Проверка используемых портов...]"));
+        QCOMPARE(h->memo().last(), QString("Не определено"));
     }
 
     void busyPortNamesItsHolder() {
-        auto bench = testing_support::demoBench();
-        auto pc = bench["pc"].toObject();
-        auto ports = pc["ports"].toObject();
-        ports["COM5"] = QJsonObject{{"speed", 115200}, {"busyBy", 4321}};
-        pc["ports"] = ports;
-        auto procs = pc["processes"].toArray();
-        procs.append(QJsonObject{{"pid", 4321}, {"path", "C:\\Program Files\\Kassa\\kassa.exe"}});
-        pc["processes"] = procs;
-        bench["pc"] = pc;
-        testing_support::useBench(testing_support::toJson(bench));
         QTemporaryDir dir;
-        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=0\n") + kUsbRow);
-        GuiHarness h(dir.path());
-        h.selectRow("lvKKMconnect", 0);
-        h.click("btnConnectKKM");
+        auto h = connectUsbRow(dir, [](QJsonObject& pc, QJsonObject&) {
+            auto ports = pc["ports"].toObject();
+            ports["COM5"] = QJsonObject{{"speed", 115200}, {"busyBy", 4321}};
+            pc["ports"] = ports;
+            auto procs = pc["processes"].toArray();
+            procs.append(
+                QJsonObject{{"pid", 4321}, {"path", "C:\\Program Files\\Kassa\\kassa.exe"}});
+            pc["processes"] = procs;
+        });
         QCOMPARE(GuiHarness::messageTexts(), QStringList({"(3) Порт занят"}));
-        QCOMPARE(h.memo(), QStringList({"COM5: atol-usbcom_proxy3 - занят, используется процессом:",
-                                        "C:\\Program Files\\Kassa\\kassa.exe"}));
-        QVERIFY(!h.window()->context().kkmConnected);
+        QCOMPARE(h->memo(),
+                 QStringList({"COM5: atol-usbcom_proxy3 - занят, используется процессом:",
+                              "C:\\Program Files\\Kassa\\kassa.exe"}));
+        QVERIFY(!h->window()->context().kkmConnected);
         // the listing's lines are kept in the service view
-        QVERIFY(h.memo("mmoServ").join('\n').contains("atol-usbcom_proxy3"));
+        QVERIFY(h->memo("mmoServ").join('\n').contains("atol-usbcom_proxy3"));
     }
 
     void platform25RegisterWithNewDriver() {
-        auto bench = testing_support::demoBench();
-        auto pc = bench["pc"].toObject();
-        pc["driver"] = QJsonObject{{"creatable", true}, {"version", "10.11.0.0"}};
-        bench["pc"] = pc;
-        auto regs = bench["registers"].toArray();
-        auto usb = regs[0].toObject();
-        usb["platform"] = "2.5";
-        regs[0] = usb;
-        bench["registers"] = regs;
-        testing_support::useBench(testing_support::toJson(bench));
         QTemporaryDir dir;
-        writeIni(dir.path(), QByteArray("[Fset]\nsave=1\ncom=1\nip=0\n") + kUsbRow);
-        GuiHarness h(dir.path());
-        h.selectRow("lvKKMconnect", 0);
-        h.click("btnConnectKKM");
-        QCOMPARE(h.memo(), QStringList({"Для работы с кассами на платформе 2.5, версия драйвера "
-                                        "ККТ должна быть не выше 10.10.0.0"}));
-        QVERIFY(!h.window()->context().kkmConnected);
+        auto h = connectUsbRow(dir, [](QJsonObject& pc, QJsonObject& usb) {
+            pc["driver"] = QJsonObject{{"creatable", true}, {"version", "10.11.0.0"}};
+            usb["platform"] = "2.5";
+        });
+        QCOMPARE(h->memo(), QStringList({"Для работы с кассами на платформе 2.5, версия драйвера "
+                                         "ККТ должна быть не выше 10.10.0.0"}));
+        QVERIFY(!h->window()->context().kkmConnected);
         QVERIFY(GuiHarness::messages().isEmpty());  // no driver-error box for this case
-        const QStringList calls = h.driverCalls();
+        const QStringList calls = h->driverCalls();
         QCOMPARE(calls.mid(calls.lastIndexOf("open") + 1, 2), QStringList({"version", "close"}));
     }
 
@@ -225,10 +224,10 @@ private slots:
 
     void listSavedAndRestoredAcrossRuns() {
         QTemporaryDir dir;
-        const QString ini = writeIni(
-            dir.path(), QByteArray("[Footer-00106107311234]\n1=Спасибо за покупку\n"
-                                   "[Fset]\nsave=1\ncom=1\nip=1\n[SavedKKM7]\nkkm=old\n") +
-                            kUsbRow + kNetRow);
+        const QString ini =
+            writeIni(dir.path(), QByteArray("[Footer-00106107311234]\n1=Спасибо за покупку\n"
+                                            "[Fset]\nsave=1\ncom=1\nip=1\n[SavedKKM7]\nkkm=old\n") +
+                                     kUsbRow + kNetRow);
         {
             GuiHarness h(dir.path());
             QCOMPARE(h.rows("lvKKMconnect").size(), 3);
@@ -246,8 +245,8 @@ private slots:
         QCOMPARE(file.value("Fset", "ip"), QString("0"));
         QCOMPARE(file.value("SavedKKM1", "kkmcom"), QString("COM5"));
         QCOMPARE(file.value("SavedKKM2", "ip"), QString("192.168.77.40"));
-        QCOMPARE(file.keys("SavedKKM2"), QStringList({"kkm", "kkmcom", "eoucom", "ip", "kkmproxy",
-                                                      "eouproxy", "speed"}));
+        QCOMPARE(file.keys("SavedKKM2"),
+                 QStringList({"kkm", "kkmcom", "eoucom", "ip", "kkmproxy", "eouproxy", "speed"}));
         QVERIFY(!QDir(dir.path() + "/pf").entryList(QDir::Files).filter(".tmp").size());
         GuiHarness again(dir.path());
         QCOMPARE(again.rows("lvKKMconnect").size(), 2);
@@ -313,7 +312,8 @@ private slots:
         // four characters are neither a port number nor an address: nothing is opened
         QCOMPARE(conn.check_openKKM_com("1234", true), QString());
         QVERIFY(!h.driverCalls().contains("open"));
-        QCOMPARE(conn.check_openKKM_com("123", false), QString("АТОЛ 91Ф (№ 777) / Версия ПО: 3.1"));
+        QCOMPARE(conn.check_openKKM_com("123", false),
+                 QString("АТОЛ 91Ф (№ 777) / Версия ПО: 3.1"));
         QVERIFY(!h.window()->context().fptr->isOpened());  // stayconnect false closes again
         h.selectRow("lvKKMconnect", 0);
         h.click("btnConnectKKM");
