@@ -60,18 +60,7 @@ QString trueFalseText(const std::optional<QString>& text) {
 }
 
 QString fnMaxFfdText(int version) {
-    switch (version) {
-        case 0:
-            return QStringLiteral("Неизвестно");
-        case 105:
-            return QStringLiteral("1.05");
-        case 110:
-            return QStringLiteral("1.1");
-        case 120:
-            return QStringLiteral("1.2");
-        default:
-            return QString::number(version);
-    }
+    return ffdName(version).value_or(QString::number(version));
 }
 
 ReportRows buildFnReport(drv::Fptr& f) {

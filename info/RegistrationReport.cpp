@@ -43,20 +43,7 @@ QString agentFlagsText(int mask) {
     return bitList(mask, names);
 }
 
-QString registrationFfdText(int version) {
-    switch (version) {
-        case 0:
-            return QStringLiteral("Неизвестно");
-        case 105:
-            return QStringLiteral("1.05");
-        case 110:
-            return QStringLiteral("1.1");
-        case 120:
-            return QStringLiteral("1.2");
-        default:
-            return {};
-    }
-}
+QString registrationFfdText(int version) { return ffdName(version).value_or(QString()); }
 
 QString jsonFlagText(const drv::JsonAnswer& answer, const QString& path, int ffdVersion) {
     if (const auto text = answer.text(path)) {
