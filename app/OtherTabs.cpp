@@ -6,6 +6,7 @@
 #include <QDateTimeEdit>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -31,6 +32,7 @@ ShiftPage::ShiftPage(QWidget* parent) : QWidget(parent) {
     btnShift = named<QPushButton>(this, "btnShift", ui::btnValRead);
     lvShiftInfo = named<ui::ReportList>(this, "lvShiftInfo");
     lvShiftInfo->setColumns({{"Параметры смены", 240}, {"Значение", 300}});
+    lvShiftInfo->horizontalHeader()->setStretchLastSection(true);
     edtShiftCash = named<QLineEdit>(this, "edtShiftCash");
     auto* row = new QHBoxLayout;
     row->addWidget(btnShift);
@@ -75,6 +77,7 @@ KlishePage::KlishePage(QWidget* parent) : QWidget(parent) {
     lvKlishe->setColumns({{"№", 30}, {"Клише", 400}});
     lvFooter = named<ui::ReportList>(this, "lvFooter");
     lvFooter->setColumns({{"№", 30}, {"Подвал", 400}});
+    for (auto* list : {lvKlishe, lvFooter}) list->horizontalHeader()->setStretchLastSection(true);
     imgKlishe = named<QLabel>(this, "imgKlishe");
     cbbPicNums = named<QComboBox>(this, "cbbPicNums");
     auto* fmt = new QHBoxLayout;

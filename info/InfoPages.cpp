@@ -1,6 +1,7 @@
 #include "info/InfoPages.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -21,6 +22,7 @@ ui::ReportList* buildReportTab(QWidget* page, const char* listName, const QStrin
     auto* list = new ui::ReportList(page);
     list->setObjectName(listName);
     list->setColumns({{firstCaption, 240}, {QStringLiteral("Значение"), 300}});
+    list->horizontalHeader()->setStretchLastSection(true);
     auto* row = new QHBoxLayout;
     for (auto* b : buttons) row->addWidget(b);
     row->addStretch();

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "app/ConnectPage.h"
+#include "app/shared/FileDialog.h"
 #include "discovery/DeviceScan.h"
 #include "tests/support/GuiHarness.h"
 
@@ -14,6 +15,15 @@ void doubleClickRow(ui::ReportList* list, int row) {
     const QRect r = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+QString readAnsi(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = f.readAll();
+    QStringDecoder cp1251("windows-1251");
+    if (!cp1251.isValid()) qFatal("no Windows-1251 decoder");
+    return cp1251(bytes);
 }
 
 }  // namespace
@@ -40,6 +50,7 @@ private slots:
             QCOMPARE(rows[1][app::colKkm], QString("АТОЛ 27Ф (№ 00106908765432)"));
             QCOMPARE(rows[1][app::colIp], QString("192.168.77.40"));
             QVERIFY(h.memo().contains("[Завершено]"));
+            h.screenshot("scan");
 
             doubleClickRow(h.list("lvKKMconnect"), 0);
             QCOMPARE(h.memo().value(0), QString("Подключена ККМ: АТОЛ 30Ф"));
@@ -60,6 +71,64 @@ private slots:
         QVERIFY(again.find<QCheckBox>("chkTCPIP")->isChecked());
         doubleClickRow(again.list("lvKKMconnect"), 0);
         QCOMPARE(again.memo().value(0), QString("Подключена ККМ: АТОЛ 30Ф"));
+    }
+
+    void readAndSaveEachInfoTab() {
+        QTemporaryDir dir;
+        GuiHarness h(dir.path());
+        h.window()->findChild<discovery::DeviceScan*>()->setPacing(1, 201, 2);
+        h.click("btnScanConnect");
+        QTRY_COMPARE(h.find<QPushButton>("btnScanConnect")->text(), QString("Найти ККМ"));
+        doubleClickRow(h.list("lvKKMconnect"), 0);
+        QVERIFY(h.window()->context().kkmConnected);
+        struct Tab {
+            const char* tab;
+            const char* read;
+            const char* list;
+            const char* save;
+            const char* firstCaption;
+        };
+        const Tab tabs[] = {
+            {"tabKKMinfo", "btnGetKKMinfo", "lvKKMinfo", "btnSaveKKMInfo", "Свойства ККМ"},
+            {"tabRegInfo", "btnGetReginfo", "lvRegInfo", "btnSaveRegInfo", "Параметры регистрации"},
+            {"tabFNinfo", "btnGetFNinfo", "lvFNinfo", "btnSaveFNInfo", "Свойства ФН"}};
+        for (const Tab& t : tabs) {
+            h.selectTab(t.tab);
+            h.click(t.read);
+            h.screenshot(t.tab);
+            const auto rows = h.rows(t.list);
+            QVERIFY2(rows.size() >= 20, t.list);
+            const QString txt = dir.filePath(QString(t.list) + ".txt");
+            const QString csv = dir.filePath(QString(t.list) + ".csv");
+            ui::FileDialog::setNextFileName(txt, 1);
+            h.click(t.save);
+            ui::FileDialog::setNextFileName(csv, 2);
+            h.click(t.save);
+
+            QFile raw(txt);
+            QVERIFY(raw.open(QIODevice::ReadOnly));
+            const QByteArray bytes = raw.readAll();
+            QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
+            QVERIFY(bytes.endsWith("\r\n"));
+            QCOMPARE(bytes.count("\r\n"), bytes.count('\n'));  // every line ends in CR LF
+            const QStringList lines = readAnsi(txt).split("\r\n", Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), rows.size() + 2);
+            QVERIFY(lines[0].startsWith(t.firstCaption));
+            QVERIFY(lines[1].count('-') == lines[1].size());
+            // every line with two cells has its bar in the same column
+            const int bar = int(lines[0].indexOf("  |  "));
+            QVERIFY(bar > 0);
+            for (const QString& line : lines.mid(2))
+                if (line.contains("  |  ") && !line.startsWith('|'))
+                    QVERIFY2(line.indexOf("  |  ") == bar, qPrintable(line));
+            QVERIFY(lines.join('\n').contains(rows[0][1]));
+
+            const QStringList csvLines = readAnsi(csv).split("\r\n", Qt::SkipEmptyParts);
+            QCOMPARE(csvLines[0], QString("<%1>;<Значение>").arg(t.firstCaption));
+            QCOMPARE(csvLines[1], QString(";"));
+            QCOMPARE(csvLines.size(), rows.size() + 2);
+        }
+        QVERIFY(GuiHarness::messages().isEmpty());
     }
 };
 

@@ -95,6 +95,13 @@ void GuiHarness::selectRow(const QString& listName, int row) {
     l->selectRow(row);
 }
 
+void GuiHarness::screenshot(const QString& name) {
+    const QString dir = qEnvironmentVariable("VELMOR_SCREENSHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    window()->grab().save(QDir(dir).filePath(name + ".png"));
+}
+
 QList<QJsonObject> GuiHarness::driverLog() const {
     QList<QJsonObject> out;
     QFile f(logPath_);

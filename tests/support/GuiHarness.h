@@ -54,6 +54,9 @@ public:
     // Selects data row `row` of the list and double-clicks it.
     void selectRow(const QString& listName, int row);
 
+    // With VELMOR_SCREENSHOTS naming a folder, saves the window as <name>.png there.
+    void screenshot(const QString& name);
+
     // Driver log lines written since the harness started.
     QList<QJsonObject> driverLog() const;
     // Method names of the driver log, in order.
