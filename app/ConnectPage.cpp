@@ -123,7 +123,9 @@ void ConnectPage::btnConnectKKMClick() {
     }
 }
 
-void ConnectPage::lvKKMconnectItemDblClick() { btnConnectKKMClick(); }
+void ConnectPage::lvKKMconnectItemDblClick() {
+    btnConnectKKMClick();
+}
 
 void ConnectPage::btnDiscKKMClick() {
     try {

@@ -26,7 +26,7 @@ using enum ui::DeviceColumn;
 
 class ConnectPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     ConnectPage(ui::AppContext& ctx, QWidget* parent = nullptr);
     ~ConnectPage() override;
 
@@ -47,17 +47,17 @@ public:
     // Grid and column sizing of the device list (first step of resetViews).
     void resetView();
 
-public slots:
+  public slots:
     void btnConnectKKMClick();
     void lvKKMconnectItemDblClick();
     void btnDiscKKMClick();
     void chkCOMClick();
     void btnScanConnectClick();
 
-signals:
+  signals:
     void driverDownloadRequested();
 
-private:
+  private:
     ui::AppContext& ctx_;
     std::unique_ptr<Connection> connection_;
     discovery::DeviceScan* scan_ = nullptr;

@@ -18,7 +18,7 @@ inline const QString kDriverNotBound =
     QStringLiteral("Не удалось подключиться к драйверу ККТ, установите драйвер.");
 
 class Connection {
-public:
+  public:
     Connection(ui::AppContext& ctx, ui::ReportList& list, ui::Memo& memo);
 
     // Opens the register at a port number (under four characters) or an IP address (over four).
@@ -29,7 +29,7 @@ public:
     // Busy-port check of the row's register port: which process holds it.
     void busyPortCheck(int row);
 
-private:
+  private:
     void closeCurrent(bool network);
     void showConnected(const QString& result, const QStringList& tail);
     ui::AppContext& ctx_;

@@ -7,19 +7,19 @@ namespace app {
 
 class TformPortSet : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TformPortSet(QWidget* parent = nullptr);
 };
 
 class TFormUpdate : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TFormUpdate(QWidget* parent = nullptr);
 };
 
 class TFormSetSet : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TFormSetSet(QWidget* parent = nullptr);
 };
 

@@ -7,15 +7,32 @@ namespace app {
 QString editionName(std::optional<int> t) {
     if (!t) return {};
     switch (*t) {
-        case 1: case 28: return QStringLiteral("Ultimate");
-        case 2: case 3: case 5: case 26: return QStringLiteral("Home");
-        case 4: case 27: case 70: return QStringLiteral("Enterprise");
-        case 6: case 16: return QStringLiteral("Business");
-        case 11: return QStringLiteral("Starter");
-        case 48: case 49: return QStringLiteral("Professional");
-        case 65: return QStringLiteral("Embedded");
-        case 101: return QStringLiteral("Core");
-        default: return QStringLiteral("Unknown");
+        case 1:
+        case 28:
+            return QStringLiteral("Ultimate");
+        case 2:
+        case 3:
+        case 5:
+        case 26:
+            return QStringLiteral("Home");
+        case 4:
+        case 27:
+        case 70:
+            return QStringLiteral("Enterprise");
+        case 6:
+        case 16:
+            return QStringLiteral("Business");
+        case 11:
+            return QStringLiteral("Starter");
+        case 48:
+        case 49:
+            return QStringLiteral("Professional");
+        case 65:
+            return QStringLiteral("Embedded");
+        case 101:
+            return QStringLiteral("Core");
+        default:
+            return QStringLiteral("Unknown");
     }
 }
 

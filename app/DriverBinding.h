@@ -18,11 +18,16 @@ inline const QString kDistributorAddress = QStringLiteral("www.velmor-kkt.ru");
 
 namespace paths {
 inline const QString programFilesX86 = QStringLiteral("c:\\Program Files (x86)");
-inline const QString x86Present = QStringLiteral("c:\\Program Files (x86)\\ATOL\\Drivers10\\KKT\\bin\\fptr10.dll");
-inline const QString x86Version = QStringLiteral("c:\\Program Files (x86)\\ATOL\\Drivers10\\kkt\\bin\\fptr10.dll");
-inline const QString pfPresent = QStringLiteral("c:\\Program Files\\ATOL\\Drivers10\\KKT\\bin\\fptr10.dll");
-inline const QString pfVersion = QStringLiteral("c:\\Program Files\\ATOL\\Drivers10\\kkt\\bin\\fptr10.dll");
-inline const QString addin = QStringLiteral("c:\\Program Files (x86)\\ATOL\\Drivers10\\kkt\\langs\\com\\addin_fptr10_x86.dll");
+inline const QString x86Present =
+    QStringLiteral("c:\\Program Files (x86)\\ATOL\\Drivers10\\KKT\\bin\\fptr10.dll");
+inline const QString x86Version =
+    QStringLiteral("c:\\Program Files (x86)\\ATOL\\Drivers10\\kkt\\bin\\fptr10.dll");
+inline const QString pfPresent =
+    QStringLiteral("c:\\Program Files\\ATOL\\Drivers10\\KKT\\bin\\fptr10.dll");
+inline const QString pfVersion =
+    QStringLiteral("c:\\Program Files\\ATOL\\Drivers10\\kkt\\bin\\fptr10.dll");
+inline const QString addin = QStringLiteral(
+    "c:\\Program Files (x86)\\ATOL\\Drivers10\\kkt\\langs\\com\\addin_fptr10_x86.dll");
 }  // namespace paths
 
 struct Binding {

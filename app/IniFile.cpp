@@ -19,7 +19,9 @@ struct IniFile::Impl {
 IniFile::IniFile() : d(std::make_unique<Impl>()) {}
 IniFile::~IniFile() = default;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 bool IniFile::load(const QString& path) {
     d->ini.Reset();
@@ -77,6 +79,8 @@ void IniFile::deleteKey(const QString& section, const QString& key) {
     d->ini.Delete(s(section).c_str(), s(key).c_str(), false);
 }
 
-void IniFile::deleteSection(const QString& section) { d->ini.Delete(s(section).c_str(), nullptr); }
+void IniFile::deleteSection(const QString& section) {
+    d->ini.Delete(s(section).c_str(), nullptr);
+}
 
 }  // namespace app

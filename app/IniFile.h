@@ -7,7 +7,7 @@
 namespace app {
 
 class IniFile {
-public:
+  public:
     IniFile();
     ~IniFile();
     // Loads the file; false when it can't be read (a missing file loads as empty).
@@ -23,7 +23,7 @@ public:
     void deleteKey(const QString& section, const QString& key);
     void deleteSection(const QString& section);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -162,7 +162,8 @@ SetPage::SetPage(QWidget* parent) : QWidget(parent) {
 }
 
 void SetPage::setUpColumns() {
-    for (const char* c : {"Тип", "Описание", "Raw значение из драйвера", "Дубл. значение для контроля"})
+    for (const char* c :
+         {"Тип", "Описание", "Raw значение из драйвера", "Дубл. значение для контроля"})
         lvSetKKM->setColumnHidden(lvSetKKM->columnByCaption(c), true);
     const int name = lvSetKKM->columnByCaption("Имя");
     const int value = lvSetKKM->columnByCaption("Значение");

@@ -22,7 +22,7 @@ namespace app {
 
 class ShiftPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ShiftPage(QWidget* parent = nullptr);
     QPushButton* btnShift;
     ui::ReportList* lvShiftInfo;
@@ -31,7 +31,7 @@ public:
 
 class CheckPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CheckPage(QWidget* parent = nullptr);
     QPushButton* btnCheck;
     QDateEdit* dtpCheck;
@@ -45,7 +45,7 @@ public:
 
 class KlishePage : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit KlishePage(QWidget* parent = nullptr);
     QPushButton* btnGetKlishe;
     ui::ReportList* lvKlishe;
@@ -66,7 +66,7 @@ public:
 
 class SetPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SetPage(QWidget* parent = nullptr);
     QPushButton* btnGenSet;
     ui::ReportList* lvSetKKM;
@@ -76,7 +76,7 @@ public:
 
 class ServPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ServPage(QWidget* parent = nullptr);
     QWidget* pnlServ;
     QLineEdit* edtSysTime;

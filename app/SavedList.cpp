@@ -18,14 +18,15 @@ struct SavedKey {
     const char* key;
     int column;
 };
-const SavedKey kSavedKeys[] = {{"kkm", colKkm},           {"kkmcom", colCom},
-                               {"eoucom", colEou},        {"ip", colIp},
-                               {"kkmproxy", colKkmProxy}, {"eouproxy", colEouProxy},
-                               {"speed", colSpeed}};
+const SavedKey kSavedKeys[] = {
+    {"kkm", colKkm},           {"kkmcom", colCom},        {"eoucom", colEou}, {"ip", colIp},
+    {"kkmproxy", colKkmProxy}, {"eouproxy", colEouProxy}, {"speed", colSpeed}};
 
 }  // namespace
 
-QString iniPath(const QString& progdir) { return progdir + QStringLiteral("pf/set.ini"); }
+QString iniPath(const QString& progdir) {
+    return progdir + QStringLiteral("pf/set.ini");
+}
 
 void loadSavedList(const QString& progdir, ui::ReportList& list, ListOptions& opts) {
     const QString path = iniPath(progdir);
@@ -70,7 +71,8 @@ SaveResult saveSettings(const QString& progdir, const ui::ReportList& list,
             for (int r = 0; r < list.rowCount(); ++r) {
                 if (list.isFiller(r)) continue;
                 const QString section = kSaved + QString::number(++n);
-                for (const auto& k : kSavedKeys) ini.setValue(section, k.key, list.cell(r, k.column));
+                for (const auto& k : kSavedKeys)
+                    ini.setValue(section, k.key, list.cell(r, k.column));
             }
         }
         ini.setValue(kFset, "save", "1");

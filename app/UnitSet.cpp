@@ -1,7 +1,6 @@
 #include "app/UnitSet.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -16,6 +15,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
@@ -52,9 +52,9 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     ctx_.resetViews = [this] { resetViews(); };
 
     // 1. program directory
-    ctx_.progdir = QDir(progdir.isEmpty() ? QCoreApplication::applicationDirPath() : progdir)
-                       .absolutePath() +
-                   '/';
+    ctx_.progdir =
+        QDir(progdir.isEmpty() ? QCoreApplication::applicationDirPath() : progdir).absolutePath() +
+        '/';
     // 2. the debug privilege has no counterpart here: reading /proc needs none.
     createPages();
     // 3. system menu item "Поверх всех окон" (command 1000)
@@ -205,9 +205,9 @@ void TFormSet::resetViews() {
     klishePage->imgKlishe->clear();
     klishePage->cbbPicNums->clear();
     klishePage->resetFormatting();
-    for (auto* e : {checkPage->edtCheckLstNum, checkPage->edtCheckLastDate,
-                    checkPage->edtCheckFirstDate, checkPage->edtCheckCurState,
-                    checkPage->edtCheckNumCheck})
+    for (auto* e :
+         {checkPage->edtCheckLstNum, checkPage->edtCheckLastDate, checkPage->edtCheckFirstDate,
+          checkPage->edtCheckCurState, checkPage->edtCheckNumCheck})
         e->clear();
     checkPage->mmoChekFormat->clear();
     for (auto* b : readButtons()) ui::setReadMarker(b, 0);

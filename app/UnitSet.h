@@ -33,7 +33,7 @@ class ServPage;
 
 class TFormSet : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kClientWidth = 698;
     static constexpr int kClientHeight = 672;
 
@@ -63,7 +63,7 @@ public:
     // The report list of the active tab for the wheel rule (lvKlishe for the cliche tab).
     ui::ReportList* activeTabList() const;
 
-public slots:
+  public slots:
     void resetViews();
     void toggleServiceView();  // Ctrl+R
     void openEouFolder();      // Ctrl+E
@@ -71,12 +71,12 @@ public slots:
     void timerTick();
     void pgcSetChange(int index);
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
 
-private:
+  private:
     void createPages();
     void formShow();
     ui::AppContext ctx_;

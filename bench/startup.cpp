@@ -19,7 +19,7 @@ namespace {
 QElapsedTimer sinceStart;
 
 class FirstPaint : public QObject {
-public:
+  public:
     bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() == QEvent::Paint && !done) {
             done = true;

@@ -424,8 +424,8 @@ QString DeviceScan::probeAddress(const QString& address) {
                 // a register on DHCP reports no fixed address: the address that answered
                 // is the one to connect to
                 cells[ui::colIp] = ownAddress.isEmpty() || ownAddress == QLatin1String("0.0.0.0")
-                                     ? address
-                                     : ownAddress;
+                                       ? address
+                                       : ownAddress;
                 d->list->addDataRow(cells);
             }
         }

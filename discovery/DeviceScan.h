@@ -15,8 +15,8 @@ class ReportList;
 
 namespace discovery {
 
-// buildPortRows: rows (cells by ui::DeviceColumn) from the port result lines; only lines with "/eu/"
-// become rows.
+// buildPortRows: rows (cells by ui::DeviceColumn) from the port result lines; only lines with
+// "/eu/" become rows.
 QList<QStringList> buildPortRows(const QStringList& lines);
 // The text after `marker` up to the next "/" (the port result line fields).
 QString portLineField(const QString& line, const QString& marker);

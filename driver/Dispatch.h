@@ -18,26 +18,25 @@ inline constexpr const char* kProgId = "AddIn.Fptr10";
 
 // A constant or operation the driver does not know. Never swallowed into a silent 0.
 class DriverNameError : public std::runtime_error {
-public:
+  public:
     DriverNameError(const QString& kind, const QString& name)
-        : std::runtime_error(QStringLiteral("Драйвер ККТ не знает %1 \"%2\"")
-                                 .arg(kind, name)
-                                 .toStdString()),
+        : std::runtime_error(
+              QStringLiteral("Драйвер ККТ не знает %1 \"%2\"").arg(kind, name).toStdString()),
           name_(name) {}
     const QString& name() const { return name_; }
 
-private:
+  private:
     QString name_;
 };
 
 // The driver object could not be created.
 class DriverCreateError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class IDispatch {
-public:
+  public:
     virtual ~IDispatch() = default;
     // Value of a LIBFPTR_ constant, or nullopt when the driver has no such name.
     virtual std::optional<QVariant> constant(const QString& name) const = 0;

@@ -11,7 +11,9 @@ namespace {
 std::mutex logMutex;
 }
 
-DriverLog::DriverLog() { path_ = qEnvironmentVariable("VELMOR_DRIVER_LOG"); }
+DriverLog::DriverLog() {
+    path_ = qEnvironmentVariable("VELMOR_DRIVER_LOG");
+}
 
 DriverLog& DriverLog::instance() {
     static DriverLog log;

@@ -8,7 +8,7 @@
 namespace drv {
 
 class DriverLog {
-public:
+  public:
     // The log named by VELMOR_DRIVER_LOG, read once; tests may point it elsewhere.
     static DriverLog& instance();
     void setPath(const QString& path);  // empty disables
@@ -18,7 +18,7 @@ public:
               int errorCode);
     void printed(const QString& kind, const QString& text, const QJsonObject& extra = {});
 
-private:
+  private:
     DriverLog();
     void append(const QJsonObject& line);
     QString path_;

@@ -12,7 +12,9 @@ std::atomic<int> nextId{1};
 Fptr::Fptr(std::unique_ptr<IDispatch> object) : obj_(std::move(object)), id_(nextId++) {}
 Fptr::~Fptr() = default;
 
-std::unique_ptr<Fptr> Fptr::create() { return std::make_unique<Fptr>(createObject(kProgId)); }
+std::unique_ptr<Fptr> Fptr::create() {
+    return std::make_unique<Fptr>(createObject(kProgId));
+}
 
 QVariant Fptr::constant(const QString& name) const {
     auto v = obj_->constant(name);
@@ -20,7 +22,9 @@ QVariant Fptr::constant(const QString& name) const {
     return *v;
 }
 
-int Fptr::c(const QString& name) const { return constant(name).toInt(); }
+int Fptr::c(const QString& name) const {
+    return constant(name).toInt();
+}
 
 QVariant Fptr::call(const QString& method, const QVariantList& args) {
     auto r = obj_->invoke(method, args);
@@ -37,13 +41,27 @@ int Fptr::setSingleSetting(const QString& name, const QString& value) {
     return call("setSingleSetting", {name, value}).toInt();
 }
 
-void Fptr::setParam(int id, const QVariant& value) { call("setParam", {id, value}); }
-int Fptr::getParamInt(int id) { return call("getParamInt", {id}).toInt(); }
-QString Fptr::getParamString(int id) { return call("getParamString", {id}).toString(); }
-bool Fptr::getParamBool(int id) { return call("getParamBool", {id}).toBool(); }
-double Fptr::getParamDouble(int id) { return call("getParamDouble", {id}).toDouble(); }
-QDateTime Fptr::getParamDateTime(int id) { return call("getParamDateTime", {id}).toDateTime(); }
-QByteArray Fptr::getParamByteArray(int id) { return call("getParamByteArray", {id}).toByteArray(); }
+void Fptr::setParam(int id, const QVariant& value) {
+    call("setParam", {id, value});
+}
+int Fptr::getParamInt(int id) {
+    return call("getParamInt", {id}).toInt();
+}
+QString Fptr::getParamString(int id) {
+    return call("getParamString", {id}).toString();
+}
+bool Fptr::getParamBool(int id) {
+    return call("getParamBool", {id}).toBool();
+}
+double Fptr::getParamDouble(int id) {
+    return call("getParamDouble", {id}).toDouble();
+}
+QDateTime Fptr::getParamDateTime(int id) {
+    return call("getParamDateTime", {id}).toDateTime();
+}
+QByteArray Fptr::getParamByteArray(int id) {
+    return call("getParamByteArray", {id}).toByteArray();
+}
 
 QString Fptr::jsonTask(const QString& request) {
     const int jsonId = c("LIBFPTR_PARAM_JSON_DATA");

@@ -14,7 +14,7 @@
 namespace drv {
 
 class Fptr {
-public:
+  public:
     explicit Fptr(std::unique_ptr<IDispatch> object);
     ~Fptr();
     Fptr(const Fptr&) = delete;
@@ -73,7 +73,7 @@ public:
 
     int objectId() const { return id_; }
 
-private:
+  private:
     std::unique_ptr<IDispatch> obj_;
     int id_;
 };

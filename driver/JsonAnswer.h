@@ -9,7 +9,7 @@
 namespace drv {
 
 class JsonAnswer {
-public:
+  public:
     JsonAnswer() = default;
     // An empty text, invalid JSON or a non-object answer all give an empty answer (no paths).
     static JsonAnswer parse(const QString& text);
@@ -25,7 +25,7 @@ public:
     QString textOr(const QString& path, const QString& fallback = {}) const;
     bool has(const QString& path) const { return value(path).has_value(); }
 
-private:
+  private:
     QJsonObject root_;
     bool ok_ = false;
 };

@@ -2,7 +2,9 @@
 
 namespace drv {
 
-QString boolText(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
+QString boolText(bool b) {
+    return b ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 QString doubleText(double d) {
     QLocale loc;
@@ -14,7 +16,8 @@ QString dateTimeFormat() {
     QLocale loc;
     QString date = loc.dateFormat(QLocale::ShortFormat);
     // The regional short date: numeric day and month, four-digit year.
-    if (!date.contains(QLatin1String("yyyy"))) date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    if (!date.contains(QLatin1String("yyyy")))
+        date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     QString time = loc.timeFormat(QLocale::LongFormat);
     // The long time format carries seconds but no zone name.
     time.remove(QLatin1Char('t'));

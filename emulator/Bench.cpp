@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QJsonDocument>
 
-static void initEmulatorResources() { Q_INIT_RESOURCE(emulator); }
+static void initEmulatorResources() {
+    Q_INIT_RESOURCE(emulator);
+}
 
 namespace emu {
 
@@ -27,7 +29,9 @@ QByteArray World::demoBenchJson() {
     return f.readAll();
 }
 
-void World::loadDemo() { loadJson(demoBenchJson(), QStringLiteral("демо-стенд")); }
+void World::loadDemo() {
+    loadJson(demoBenchJson(), QStringLiteral("демо-стенд"));
+}
 
 void World::loadFile(const QString& path) {
     QFile f(path);

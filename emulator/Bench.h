@@ -11,12 +11,12 @@
 namespace emu {
 
 class BenchError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class World {
-public:
+  public:
     // The bench in use; loaded on first use from VELMOR_BENCH, or the demo bench.
     // Throws BenchError naming the file and the problem.
     static World& instance();
@@ -40,7 +40,7 @@ public:
     // Counts calls of `method` on register i (for errors injected from the N-th call on).
     int countCall(int i, const QString& method);
 
-private:
+  private:
     World() = default;
     void validate(const QJsonObject& root, const QString& source);
     QString source_;

@@ -6,7 +6,7 @@
 namespace emu {
 
 class VirtualPc : public platform::IPc {
-public:
+  public:
     bool dirExists(const QString& windowsPath) override;
     bool fileExists(const QString& windowsPath) override;
     QString fileVersionText(const QString& windowsPath) override;

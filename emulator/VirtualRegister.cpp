@@ -65,7 +65,9 @@ QVariant jsonToVariant(const QJsonValue& v) {
 
 }  // namespace
 
-VirtualRegister::VirtualRegister() { addHandlers(); }
+VirtualRegister::VirtualRegister() {
+    addHandlers();
+}
 
 std::unique_ptr<drv::IDispatch> VirtualRegister::create(const QString& progId) {
     if (progId.compare(QLatin1String(drv::kProgId), Qt::CaseInsensitive) != 0) return nullptr;
@@ -107,8 +109,12 @@ int VirtualRegister::needOpen() {
     return errorCode_;
 }
 
-QVariant VirtualRegister::in(const char* param) const { return inParams_.value(k(param)); }
-void VirtualRegister::out(const char* param, const QVariant& v) { outParams_[k(param)] = v; }
+QVariant VirtualRegister::in(const char* param) const {
+    return inParams_.value(k(param));
+}
+void VirtualRegister::out(const char* param, const QVariant& v) {
+    outParams_[k(param)] = v;
+}
 
 QDateTime VirtualRegister::clock() const {
     const auto* r = const_cast<VirtualRegister*>(this)->reg();
@@ -230,7 +236,9 @@ void VirtualRegister::addHandlers() {
         return ok();
     };
     handlers_["readDeviceSetting"] = [this](const QVariantList&) { return doReadDeviceSetting(); };
-    handlers_["writeDeviceSetting"] = [this](const QVariantList&) { return doWriteDeviceSetting(); };
+    handlers_["writeDeviceSetting"] = [this](const QVariantList&) {
+        return doWriteDeviceSetting();
+    };
     handlers_["commitSettings"] = [this](const QVariantList&) { return needOpen() ? -1 : ok(); };
     handlers_["resetSettings"] = [this](const QVariantList&) { return needOpen() ? -1 : ok(); };
 
@@ -437,7 +445,8 @@ int VirtualRegister::doQueryData() {
         return ok();
     } else if (type == k("LIBFPTR_DT_SHIFT_STATE")) {
         int state = shift.value("state").toInt();
-        const QDateTime expires = QDateTime::fromString(shift.value("expiresAt").toString(), Qt::ISODate);
+        const QDateTime expires =
+            QDateTime::fromString(shift.value("expiresAt").toString(), Qt::ISODate);
         if (state == 1 && expires.isValid() && expires < clock()) state = 2;
         out("LIBFPTR_PARAM_SHIFT_STATE", state);
         out("LIBFPTR_PARAM_SHIFT_NUMBER", shift.value("number").toInt());
@@ -517,7 +526,8 @@ int VirtualRegister::doFnQueryData() {
             drv::parseIsoDateTime(last.value("dateTime").toString()).toLocalTime());
     } else if (type == k("LIBFPTR_FNDT_FN_INFO")) {
         out("LIBFPTR_PARAM_SERIAL_NUMBER", info.value("serial").toString());
-        out("LIBFPTR_PARAM_FN_KEYS_UPDATER_SERVER_URI", fn.value("keysUpdaterServerUri").toString());
+        out("LIBFPTR_PARAM_FN_KEYS_UPDATER_SERVER_URI",
+            fn.value("keysUpdaterServerUri").toString());
     } else if (type == k("LIBFPTR_FNDT_FREE_MEMORY")) {
         out("LIBFPTR_PARAM_DOCUMENTS_COUNT", fn.value("freeDocuments").toInt());
     } else if (type == k("LIBFPTR_FNDT_VALIDITY")) {
@@ -541,14 +551,16 @@ int VirtualRegister::doFnQueryData() {
             if (type == k("LIBFPTR_FNDT_DOCUMENT_BY_NUMBER")) {
                 if (tlv.value("1040").toInt() == want) found = d.toObject();
             } else if (type == k("LIBFPTR_FNDT_LAST_DOCUMENT") || t == "receipt") {
-                if (tlv.value("1040").toInt() >= found.value("documentTLV").toObject().value("1040").toInt())
+                if (tlv.value("1040").toInt() >=
+                    found.value("documentTLV").toObject().value("1040").toInt())
                     found = d.toObject();
             }
         }
         if (found.isEmpty()) return fail(123);
         const auto tlv = found.value("documentTLV").toObject();
         out("LIBFPTR_PARAM_DOCUMENT_NUMBER", tlv.value("1040").toInt());
-        out("LIBFPTR_PARAM_FISCAL_SIGN", QString::number(tlv.value("1077").toVariant().toLongLong()));
+        out("LIBFPTR_PARAM_FISCAL_SIGN",
+            QString::number(tlv.value("1077").toVariant().toLongLong()));
         out("LIBFPTR_PARAM_DATE_TIME",
             drv::parseIsoDateTime(tlv.value("1012").toString()).toLocalTime());
         out("LIBFPTR_PARAM_RECEIPT_SUM", tlv.value("1020").toDouble());
@@ -677,7 +689,8 @@ int VirtualRegister::doWriteDeviceSetting() {
         if (t == "string")
             s["value"] = value.toString();
         else if (t == "bool")
-            s["value"] = value.toString() == "1" || value.toString().compare("true", Qt::CaseInsensitive) == 0;
+            s["value"] = value.toString() == "1" ||
+                         value.toString().compare("true", Qt::CaseInsensitive) == 0;
         else {
             bool okNum = false;
             const qlonglong n = value.toString().toLongLong(&okNum);

@@ -11,7 +11,7 @@
 namespace emu {
 
 class VirtualRegister : public drv::IDispatch {
-public:
+  public:
     VirtualRegister();
     std::optional<QVariant> constant(const QString& name) const override;
     std::optional<QVariant> invoke(const QString& method, const QVariantList& args) override;
@@ -20,7 +20,7 @@ public:
     // says the driver's automation object is not registered.
     static std::unique_ptr<drv::IDispatch> create(const QString& progId);
 
-private:
+  private:
     using Handler = std::function<int(const QVariantList&)>;
     void addHandlers();
     int fail(int code, const QString& description = {});
@@ -28,7 +28,9 @@ private:
     QJsonObject* reg();  // the opened register, or null
     int needOpen();      // 0 when a register is opened, else the error code set
     QVariant in(const char* param) const;
-    int inInt(const char* param, int def = 0) const { return in(param).isValid() ? in(param).toInt() : def; }
+    int inInt(const char* param, int def = 0) const {
+        return in(param).isValid() ? in(param).toInt() : def;
+    }
     void out(const char* param, const QVariant& v);
     QDateTime clock() const;
     bool injectedError(const QString& method);

@@ -43,7 +43,9 @@ QString agentFlagsText(int mask) {
     return bitList(mask, names);
 }
 
-QString registrationFfdText(int version) { return ffdName(version).value_or(QString()); }
+QString registrationFfdText(int version) {
+    return ffdName(version).value_or(QString());
+}
 
 QString jsonFlagText(const drv::JsonAnswer& answer, const QString& path, int ffdVersion) {
     if (const auto text = answer.text(path)) {

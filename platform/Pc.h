@@ -39,7 +39,7 @@ struct PingReply {
 };
 
 class IPc {
-public:
+  public:
     virtual ~IPc() = default;
 
     // --- files and OS (driver binding)

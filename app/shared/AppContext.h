@@ -37,7 +37,7 @@ struct AppContext {
 
     IUi* ui = nullptr;
     platform::IPc* pc = nullptr;
-    Memo* serviceView = nullptr;                       // mmoServ
+    Memo* serviceView = nullptr;                        // mmoServ
     discovery::HandleListing* handleListing = nullptr;  // DosCommand_handle's listing
     // Resets every report view and read marker (the window's resetViews).
     std::function<void()> resetViews;

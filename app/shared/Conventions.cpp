@@ -24,8 +24,12 @@ BusyButton::~BusyButton() {
     button_->setText(caption_);
 }
 
-int readMarker(const QAbstractButton* button) { return button->property("tag").toInt(); }
-void setReadMarker(QAbstractButton* button, int marker) { button->setProperty("tag", marker); }
+int readMarker(const QAbstractButton* button) {
+    return button->property("tag").toInt();
+}
+void setReadMarker(QAbstractButton* button, int marker) {
+    button->setProperty("tag", marker);
+}
 
 bool dataNotReceived(const QAbstractButton* button, IUi& ui) {
     if (readMarker(button) != 0) return false;
@@ -59,7 +63,9 @@ bool WindowUi::confirm(const QString& text) {
                             QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-void WindowUi::processEvents() { QApplication::processEvents(); }
+void WindowUi::processEvents() {
+    QApplication::processEvents();
+}
 
 void WindowUi::pause(int ms) {
     QEventLoop loop;

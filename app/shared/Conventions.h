@@ -24,13 +24,13 @@ inline const QString kNotConnected = QStringLiteral("ККМ не подключ�
 // Busy for the lifetime of the object: "Подождите...", disabled, messages processed once; the
 // button is enabled and its caption restored at the end whatever the outcome.
 class BusyButton {
-public:
+  public:
     BusyButton(QAbstractButton* button, IUi& ui, std::optional<QString> restoreCaption = {});
     ~BusyButton();
     BusyButton(const BusyButton&) = delete;
     BusyButton& operator=(const BusyButton&) = delete;
 
-private:
+  private:
     QPointer<QAbstractButton> button_;
     QString caption_;
 };
@@ -50,14 +50,14 @@ int measureTextWidth(const QString& text, const QFont& font, QWidget* parent);
 
 // IUi of a window: message boxes owned by `owner`, real event processing.
 class WindowUi : public IUi {
-public:
+  public:
     explicit WindowUi(QWidget* owner) : owner_(owner) {}
     void message(const QString& text, Icon icon, std::optional<QString> caption) override;
     bool confirm(const QString& text) override;
     void processEvents() override;
     void pause(int ms) override;
 
-private:
+  private:
     QWidget* owner_;
 };
 

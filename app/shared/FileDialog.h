@@ -7,7 +7,7 @@ class QWidget;
 namespace ui {
 
 class FileDialog {
-public:
+  public:
     struct Result {
         QString fileName;     // empty: cancelled
         int filterIndex = 1;  // 1-based, as the filter lists them

@@ -3,7 +3,6 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
-
 namespace ui {
 
 Memo::Memo(QWidget* parent) : QPlainTextEdit(parent) {
@@ -22,7 +21,9 @@ QStringList Memo::lines() const {
     return text.split('\n');
 }
 
-void Memo::setLines(const QStringList& lines) { setPlainText(lines.join('\n')); }
+void Memo::setLines(const QStringList& lines) {
+    setPlainText(lines.join('\n'));
+}
 
 void Memo::addLine(const QString& text) {
     if (toPlainText().isEmpty() && document()->blockCount() <= 1)
@@ -54,7 +55,9 @@ void Memo::appendToLastLine(const QString& text) {
     setLines(l);
 }
 
-void Memo::clearLines() { clear(); }
+void Memo::clearLines() {
+    clear();
+}
 
 void Memo::scrollToTop() {
     verticalScrollBar()->setValue(0);

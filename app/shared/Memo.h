@@ -8,7 +8,7 @@ namespace ui {
 
 class Memo : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     explicit Memo(QWidget* parent = nullptr);
 
     QStringList lines() const;
@@ -26,7 +26,7 @@ public:
     void setScrollBarRule(bool on);
     void applyScrollBarRule();
 
-private:
+  private:
     bool rule_ = false;
 };
 

@@ -46,10 +46,18 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& tex
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void MessageBox::setTestMode(bool on) { gTestMode = on; }
-bool MessageBox::testMode() { return gTestMode; }
-void MessageBox::setNextAnswer(QMessageBox::StandardButton a) { answers().enqueue(a); }
-QList<MessageBox::Record> MessageBox::history() { return records(); }
+void MessageBox::setTestMode(bool on) {
+    gTestMode = on;
+}
+bool MessageBox::testMode() {
+    return gTestMode;
+}
+void MessageBox::setNextAnswer(QMessageBox::StandardButton a) {
+    answers().enqueue(a);
+}
+QList<MessageBox::Record> MessageBox::history() {
+    return records();
+}
 void MessageBox::clearHistory() {
     records().clear();
     answers().clear();

@@ -10,7 +10,7 @@
 namespace ui {
 
 class MessageBox {
-public:
+  public:
     struct Record {
         QString title;
         QString text;

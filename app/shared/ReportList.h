@@ -16,7 +16,7 @@ struct ColumnSpec {
 
 class ReportList : public QTableWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kRowHeight = 19;
     static constexpr int kMarkSeparator = 10;
     static constexpr int kMarkGroup = 20;
@@ -56,16 +56,16 @@ public:
     // The wheel scrolls this list only while `allowed` says so (the window's wheel rule).
     void setWheelRule(std::function<bool()> allowed) { wheelRule_ = std::move(allowed); }
 
-signals:
+  signals:
     // Right mouse button pressed over a row (after the row selection rule ran).
     void rightClickedRow(int row);
 
-protected:
+  protected:
     void wheelEvent(QWheelEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
-private:
+  private:
     QTableWidgetItem* makeItem(const QString& text, bool filler) const;
     void addFillerRow();
     bool scrollEnabled_ = false;
@@ -73,7 +73,11 @@ private:
 };
 
 // The shared names of the conventions.
-inline void easyLVsetFullGrid(ReportList* list) { list->fillGrid(); }
-inline void uniColsSize(ReportList* list, bool scrollUse) { list->sizeColumns(scrollUse); }
+inline void easyLVsetFullGrid(ReportList* list) {
+    list->fillGrid();
+}
+inline void uniColsSize(ReportList* list, bool scrollUse) {
+    list->sizeColumns(scrollUse);
+}
 
 }  // namespace ui

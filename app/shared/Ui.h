@@ -10,7 +10,7 @@ namespace ui {
 enum class Icon { Information, Error, Warning, Question };
 
 class IUi {
-public:
+  public:
     virtual ~IUi() = default;
     // A message box; `caption` nullopt means the application title.
     virtual void message(const QString& text, Icon icon = Icon::Information,

@@ -16,8 +16,8 @@ QByteArray bench(bool win64, const QStringList& files, bool creatable, const QSt
     QString json = QStringLiteral(R"({"pc": {"windows64": %1, "files": {%2},
         "driver": {"creatable": %3, "version": "10.10.4.0"}%4},
         "registers": [{"com": "COM5", "model": "АТОЛ 30Ф", "serial": "1"}]})")
-                       .arg(win64 ? "true" : "false", files.join(','),
-                            creatable ? "true" : "false", os.isEmpty() ? "" : "," + os);
+                       .arg(win64 ? "true" : "false", files.join(','), creatable ? "true" : "false",
+                            os.isEmpty() ? "" : "," + os);
     return json.toUtf8();
 }
 
@@ -29,7 +29,7 @@ QString file(const char* path, const char* version) {
 
 class TestBinding : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void only64BitDriverOn64BitWindows() {
         testing_support::useBench(bench(true, {file(kPf, "10.11.0.0")}, false));
         GuiHarness h;
@@ -45,10 +45,11 @@ private slots:
     void limitedDriverWithoutAddIn() {
         testing_support::useBench(bench(true, {file(kX86, "10.9.1.0")}, false));
         GuiHarness h;
-        QCOMPARE(h.memo(), QStringList({"Найден драйвер ККТ: Версия  (32bit)",
-                                        "Не удалось подключиться к драйверу", "",
-                                        "Установлена ограниченная версия драйвера, в которой нет "
-                                        "необходимого компонента. Установите стандартную версию."}));
+        QCOMPARE(h.memo(),
+                 QStringList({"Найден драйвер ККТ: Версия  (32bit)",
+                              "Не удалось подключиться к драйверу", "",
+                              "Установлена ограниченная версия драйвера, в которой нет "
+                              "необходимого компонента. Установите стандартную версию."}));
         // the label falls back to the library's file version
         QVERIFY(h.find<QLabel>("lblDrvVer")->text().endsWith(" / Драйвер ККТ: 10.9.1.0"));
     }
@@ -69,8 +70,8 @@ private slots:
                                         R"("os": {"productName": "Windows 7", "productType": 1,
                                                   "build": "7601"})"));
         GuiHarness h;
-        QCOMPARE(h.memo(), QStringList({"Драйвер ККТ не найден",
-                                        "Не удалось подключиться к драйверу"}));
+        QCOMPARE(h.memo(),
+                 QStringList({"Драйвер ККТ не найден", "Не удалось подключиться к драйверу"}));
         QCOMPARE(h.find<QLabel>("lblDrvVer")->text(),
                  QString("ОС: Windows 7 Ultimate (Build 7601) x86 / Драйвер ККТ: Неизвестно"));
         // without a bound driver neither connecting nor scanning starts
@@ -79,7 +80,8 @@ private slots:
         h.click("btnConnectKKM");
         auto msgs = GuiHarness::messages();
         QCOMPARE(msgs.size(), 1);
-        QCOMPARE(msgs[0].text, QString("Не удалось подключиться к драйверу ККТ, установите драйвер."));
+        QCOMPARE(msgs[0].text,
+                 QString("Не удалось подключиться к драйверу ККТ, установите драйвер."));
         QCOMPARE(msgs[0].icon, ui::Icon::Error);
         QCOMPARE(msgs[0].title, QString("test_binding"));
         QVERIFY(!h.driverCalls().contains("open"));

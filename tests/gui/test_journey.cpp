@@ -30,7 +30,7 @@ QString readAnsi(const QString& path) {
 
 class TestJourney : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { testing_support::useBench({}); }
 
     void findConnectRestart() {

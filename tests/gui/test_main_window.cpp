@@ -11,7 +11,7 @@ using testing_support::GuiHarness;
 
 class TestMainWindow : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { testing_support::useBench({}); }
 
     void titleTabsAndBinding() {
@@ -21,8 +21,8 @@ private slots:
         QCOMPARE(w->windowTitle(),
                  QString("Velmor АТОЛ ККТ 1.1 Beta - 32bit  (www.velmor-kkt.ru)"));
         auto* tabs = h.find<QTabWidget>("pgcSet");
-        const QStringList captions = {" Подключение   ", " ККМ   ",          " Регистрация   ",
-                                      " ФН   ",          " Смена   ",        " Чеки   ",
+        const QStringList captions = {" Подключение   ",  " ККМ   ",        " Регистрация   ",
+                                      " ФН   ",           " Смена   ",      " Чеки   ",
                                       " Клише/Подвал   ", " Настройки    ", " Сервис   "};
         QCOMPARE(tabs->count(), captions.size());
         for (int i = 0; i < captions.size(); ++i) QCOMPARE(tabs->tabText(i), captions[i]);

@@ -6,7 +6,7 @@
 
 class TestProgramProcess : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void startsAndEndsCleanly() {
         QTemporaryDir dir;
         const QString exe = dir.filePath("velmor-kkt");

@@ -27,7 +27,7 @@ struct RecordingUi : ui::IUi {
 
 class TestWindowConventions : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { testing_support::useBench({}); }
 
     void ctrlRShowsAndHidesTheServiceView() {
@@ -98,9 +98,8 @@ private slots:
         list->fillGrid();
         QVERIFY(list->scrollBarEnabled());
         auto wheel = [&] {
-            QWheelEvent e(QPointF(10, 40), list->viewport()->mapToGlobal(QPointF(10, 40)),
-                          QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+            QWheelEvent e(QPointF(10, 40), list->viewport()->mapToGlobal(QPointF(10, 40)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(list->viewport(), &e);
         };
         h.selectTab("tabConnectKKM");  // another tab: nothing scrolls
@@ -116,7 +115,8 @@ private slots:
         RecordingUi rec;
         auto* button = h.find<QPushButton>("btnCheck");
         QVERIFY(ui::dataNotReceived(button, rec));
-        QCOMPARE(rec.shown, QStringList({"Данные не получены. Сначала нажмите кнопку \"Считать\""}));
+        QCOMPARE(rec.shown,
+                 QStringList({"Данные не получены. Сначала нажмите кнопку \"Считать\""}));
         ui::setReadMarker(button, 1);
         QVERIFY(!ui::dataNotReceived(button, rec));
         auto& f = *h.window()->context().fptr;

@@ -21,9 +21,13 @@ void useBench(const QByteArray& json) {
         emu::World::instance().loadJson(json, QStringLiteral("test bench"));
 }
 
-QJsonObject demoBench() { return QJsonDocument::fromJson(emu::World::demoBenchJson()).object(); }
+QJsonObject demoBench() {
+    return QJsonDocument::fromJson(emu::World::demoBenchJson()).object();
+}
 
-QByteArray toJson(const QJsonObject& o) { return QJsonDocument(o).toJson(); }
+QByteArray toJson(const QJsonObject& o) {
+    return QJsonDocument(o).toJson();
+}
 
 GuiHarness::GuiHarness(const QString& progdir) {
     ui::MessageBox::setTestMode(true);
@@ -61,7 +65,9 @@ GuiHarness::~GuiHarness() {
     drv::DriverLog::instance().setPath({});
 }
 
-QString GuiHarness::progdir() const { return progdir_; }
+QString GuiHarness::progdir() const {
+    return progdir_;
+}
 
 void GuiHarness::close() {
     if (program_.mainWindow && program_.mainWindow->isVisible()) program_.mainWindow->close();
@@ -77,9 +83,13 @@ void GuiHarness::selectTab(const QString& tabName) {
     tabs->setCurrentWidget(find<QWidget>(tabName));
 }
 
-QStringList GuiHarness::memo(const QString& name) { return find<ui::Memo>(name)->lines(); }
+QStringList GuiHarness::memo(const QString& name) {
+    return find<ui::Memo>(name)->lines();
+}
 
-ui::ReportList* GuiHarness::list(const QString& name) { return find<ui::ReportList>(name); }
+ui::ReportList* GuiHarness::list(const QString& name) {
+    return find<ui::ReportList>(name);
+}
 
 QList<QStringList> GuiHarness::rows(const QString& listName) {
     auto* l = list(listName);

@@ -1,11 +1,11 @@
 #pragma once
 // Drives the real main window offscreen against the virtual register.
-#include <QtWidgets>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "app/Program.h"
@@ -27,7 +27,7 @@ QJsonObject demoBench();
 QByteArray toJson(const QJsonObject& o);
 
 class GuiHarness {
-public:
+  public:
     // A fresh program with its own program directory (so pf/set.ini is the test's own);
     // `progdir` reuses a directory (two runs of the program).
     explicit GuiHarness(const QString& progdir = {});
@@ -64,7 +64,7 @@ public:
     static QList<ui::MessageBox::Record> messages() { return ui::MessageBox::history(); }
     static QStringList messageTexts();
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString progdir_;
     QString logPath_;

@@ -35,8 +35,9 @@ TEST(IniFile, KeepsFileOrderAndForeignSections) {
     ini.setValue("New", "x", "новое");
     ini.setValue("Alpha", "k", "w");
     ASSERT_TRUE(ini.save(path));
-    EXPECT_EQ(read(path).toStdString(), std::string("[Footer-123]\n10=десятая\n1=первая\n\n\n[Alpha]\nk=w\n\n\n"
-                                                  "[New]\nx=новое\n"));
+    EXPECT_EQ(read(path).toStdString(),
+              std::string("[Footer-123]\n10=десятая\n1=первая\n\n\n[Alpha]\nk=w\n\n\n"
+                          "[New]\nx=новое\n"));
 }
 
 TEST(IniFile, MissingKeysAndFilesReadEmpty) {

@@ -52,7 +52,7 @@ TEST(JsonAnswer, EmptyOrNonObjectAnswersHaveNoPaths) {
 }
 
 class ValueTextRu : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
 };
@@ -83,7 +83,7 @@ TEST(ValueText, IsoMomentsWithoutZoneAreUtc) {
 }
 
 class LateBound : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         emu::World::instance().loadDemo();
         drv::setDispatchFactory(&emu::VirtualRegister::create);
@@ -156,8 +156,7 @@ TEST(Bench, MalformedFilesNameTheFileAndProblem) {
         EXPECT_NE(std::string(e.what()).find("broken.json"), std::string::npos);
         EXPECT_NE(std::string(e.what()).find("JSON"), std::string::npos);
     }
-    EXPECT_THROW(w.loadJson(R"({"registers": [{"model": "no port"}]})", "x.json"),
-                 emu::BenchError);
+    EXPECT_THROW(w.loadJson(R"({"registers": [{"model": "no port"}]})", "x.json"), emu::BenchError);
     w.loadDemo();
 }
 
