@@ -116,11 +116,7 @@ void ConnectPage::btnConnectKKMClick() {
         return;
     }
     ui::BusyButton busy(btnConnectKKM, *ctx_.ui, QStringLiteral("Подключить ККМ"));
-    try {
-        connection_->connectRow(row);
-    } catch (const std::exception& e) {
-        ctx_.ui->message(QString::fromStdString(e.what()), ui::Icon::Error);
-    }
+    connection_->connectRow(row);
 }
 
 void ConnectPage::lvKKMconnectItemDblClick() {
@@ -128,11 +124,7 @@ void ConnectPage::lvKKMconnectItemDblClick() {
 }
 
 void ConnectPage::btnDiscKKMClick() {
-    try {
-        connection_->disconnect();
-    } catch (const std::exception& e) {
-        ctx_.ui->message(QString::fromStdString(e.what()), ui::Icon::Error);
-    }
+    connection_->disconnect();
 }
 
 void ConnectPage::btnScanConnectClick() {

@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
+#include "app/Application.h"
 #include "app/Program.h"
 #include "app/shared/Ui.h"
 
@@ -40,7 +41,7 @@ void closeOnTerminate(QWidget* window) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    app::Application app(argc, argv);
     app::Program program;
     try {
         program = app::createProgram();

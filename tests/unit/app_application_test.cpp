@@ -1,0 +1,38 @@
+// A failure escaping an event handler is shown, and the program goes on.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+
+#include "app/shared/Conventions.h"
+#include "app/shared/MessageBox.h"
+#include "driver/Fptr.h"
+#include "emulator/Bench.h"
+#include "emulator/VirtualRegister.h"
+
+TEST(Application, DriverNameErrorInAHandlerIsShownNotFatal) {
+    emu::World::instance().loadDemo();
+    drv::setDispatchFactory(&emu::VirtualRegister::create);
+    auto fptr = drv::Fptr::create();
+    ui::MessageBox::clearHistory();
+    QPushButton button(ui::btnValRead);
+    struct NoUi : ui::IUi {
+        void message(const QString&, ui::Icon, std::optional<QString>) override {}
+        bool confirm(const QString&) override { return true; }
+        void processEvents() override {}
+        void pause(int) override {}
+    } noUi;
+    QObject::connect(&button, &QPushButton::clicked, [&] {
+        ui::BusyButton busy(&button, noUi);
+        fptr->c("LIBFPTR_NOT_A_CONSTANT");
+    });
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    const auto shown = ui::MessageBox::history();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].icon, ui::Icon::Error);
+    EXPECT_TRUE(shown[0].text.contains("LIBFPTR_NOT_A_CONSTANT")) << shown[0].text.toStdString();
+    // the busy button was restored while the failure unwound
+    EXPECT_TRUE(button.isEnabled());
+    EXPECT_EQ(button.text(), ui::btnValRead);
+}
