@@ -24,25 +24,11 @@ QString Connection::check_openKKM_com(const QString& numORip, bool stayconnect) 
         return result;
     }
     drv::Fptr& f = *ctx_.fptr;
-    const QString model = QString::number(f.c("LIBFPTR_MODEL_ATOL_AUTO"));
-    const QString sModel = f.constant("LIBFPTR_SETTING_MODEL").toString();
-    const QString sPort = f.constant("LIBFPTR_SETTING_PORT").toString();
     if (numORip.size() != 4) {
-        if (numORip.size() < 4) {
-            f.setSingleSetting(sModel, model);
-            f.setSingleSetting(sPort, QString::number(f.c("LIBFPTR_PORT_COM")));
-            f.applySingleSettings();
-            f.setSingleSetting(f.constant("LIBFPTR_SETTING_COM_FILE").toString(), numORip);
-            f.applySingleSettings();
-            f.open();
-        } else {
-            f.setSingleSetting(sModel, model);
-            f.setSingleSetting(sPort, QString::number(f.c("LIBFPTR_PORT_TCPIP")));
-            f.setSingleSetting(f.constant("LIBFPTR_SETTING_IPPORT").toString(), "5555");
-            f.setSingleSetting(f.constant("LIBFPTR_SETTING_IPADDRESS").toString(), numORip);
-            f.applySingleSettings();
-            f.open();
-        }
+        if (numORip.size() < 4)
+            f.openSerialAuto(numORip);
+        else
+            f.openTcpAuto(numORip);
         if (drv::platform25NotServed(f)) {
             f.close();
             return kNeed1010;

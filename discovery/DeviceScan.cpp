@@ -280,15 +280,7 @@ void DeviceScan::scanComPorts(ui::ReportList& list) {
                     line += "/nz/" + QStringLiteral("Для EoU");
                 } else {
                     // probe with the private object
-                    f->setSingleSetting(f->constant("LIBFPTR_SETTING_MODEL").toString(),
-                                        QString::number(f->c("LIBFPTR_MODEL_ATOL_AUTO")));
-                    f->setSingleSetting(f->constant("LIBFPTR_SETTING_PORT").toString(),
-                                        QString::number(f->c("LIBFPTR_PORT_COM")));
-                    f->applySingleSettings();
-                    f->setSingleSetting(f->constant("LIBFPTR_SETTING_COM_FILE").toString(),
-                                        port.mid(3, 5));
-                    f->applySingleSettings();
-                    f->open();
+                    f->openSerialAuto(port.mid(3, 5));
                     const bool notServed = drv::platform25NotServed(*f);
                     if (f->isOpened()) {
                         f->setParam("LIBFPTR_PARAM_DATA_TYPE", f->c("LIBFPTR_DT_STATUS"));
@@ -394,14 +386,7 @@ QString DeviceScan::probeAddress(const QString& address) {
     } catch (const std::exception&) {
         return {};
     }
-    f->setSingleSetting(f->constant("LIBFPTR_SETTING_MODEL").toString(),
-                        QString::number(f->c("LIBFPTR_MODEL_ATOL_AUTO")));
-    f->setSingleSetting(f->constant("LIBFPTR_SETTING_PORT").toString(),
-                        QString::number(f->c("LIBFPTR_PORT_TCPIP")));
-    f->setSingleSetting(f->constant("LIBFPTR_SETTING_IPPORT").toString(), "5555");
-    f->setSingleSetting(f->constant("LIBFPTR_SETTING_IPADDRESS").toString(), address);
-    f->applySingleSettings();
-    f->open();
+    f->openTcpAuto(address);
     QString model;
     if (f->isOpened()) {
         f->setParam("LIBFPTR_PARAM_DATA_TYPE", f->c("LIBFPTR_DT_STATUS"));

@@ -41,6 +41,28 @@ int Fptr::setSingleSetting(const QString& name, const QString& value) {
     return call("setSingleSetting", {name, value}).toInt();
 }
 
+int Fptr::openSerialAuto(const QString& comFile) {
+    setSingleSetting(constant("LIBFPTR_SETTING_MODEL").toString(),
+                     QString::number(c("LIBFPTR_MODEL_ATOL_AUTO")));
+    setSingleSetting(constant("LIBFPTR_SETTING_PORT").toString(),
+                     QString::number(c("LIBFPTR_PORT_COM")));
+    applySingleSettings();
+    setSingleSetting(constant("LIBFPTR_SETTING_COM_FILE").toString(), comFile);
+    applySingleSettings();
+    return open();
+}
+
+int Fptr::openTcpAuto(const QString& address) {
+    setSingleSetting(constant("LIBFPTR_SETTING_MODEL").toString(),
+                     QString::number(c("LIBFPTR_MODEL_ATOL_AUTO")));
+    setSingleSetting(constant("LIBFPTR_SETTING_PORT").toString(),
+                     QString::number(c("LIBFPTR_PORT_TCPIP")));
+    setSingleSetting(constant("LIBFPTR_SETTING_IPPORT").toString(), QStringLiteral("5555"));
+    setSingleSetting(constant("LIBFPTR_SETTING_IPADDRESS").toString(), address);
+    applySingleSettings();
+    return open();
+}
+
 void Fptr::setParam(int id, const QVariant& value) {
     call("setParam", {id, value});
 }

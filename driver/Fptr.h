@@ -39,6 +39,10 @@ class Fptr {
     // `name` is the value of a LIBFPTR_SETTING_ constant; constants go as decimal text.
     int setSingleSetting(const QString& name, const QString& value);
     int applySingleSettings() { return run("applySingleSettings"); }
+    // The settings and open of a register of any model: on the serial port `comFile` (the port
+    // number), or at `address` on TCP port 5555. Returns open's result.
+    int openSerialAuto(const QString& comFile);
+    int openTcpAuto(const QString& address);
 
     void setParam(int id, const QVariant& value);
     void setParam(const QString& idName, const QVariant& value) { setParam(c(idName), value); }

@@ -104,14 +104,7 @@ TEST_F(LateBound, OpenQueryAndErrorCodes) {
     // not opened: queries fail with a code, never an exception
     EXPECT_EQ(f->queryData(), -1);
     EXPECT_NE(f->errorCode(), 0);
-    f->setSingleSetting(f->constant("LIBFPTR_SETTING_MODEL").toString(),
-                        QString::number(f->c("LIBFPTR_MODEL_ATOL_AUTO")));
-    f->setSingleSetting(f->constant("LIBFPTR_SETTING_PORT").toString(),
-                        QString::number(f->c("LIBFPTR_PORT_COM")));
-    f->applySingleSettings();
-    f->setSingleSetting(f->constant("LIBFPTR_SETTING_COM_FILE").toString(), "5");
-    f->applySingleSettings();
-    EXPECT_EQ(f->open(), 0);
+    EXPECT_EQ(f->openSerialAuto("5"), 0);
     EXPECT_TRUE(f->isOpened());
     f->setParam("LIBFPTR_PARAM_DATA_TYPE", f->c("LIBFPTR_DT_STATUS"));
     EXPECT_EQ(f->queryData(), 0);
