@@ -86,11 +86,7 @@ void Connection::connectRow(int row) {
             ctx_.kkmConnected = true;
             ctx_.ipConnected = ip;
             ctx_.comConnected.clear();
-            const QString firmware = result.section(QStringLiteral("/ Версия ПО: "), 1);
-            memo_.addLine(QStringLiteral("Подключена ККМ: ") + ctx_.record.model);
-            memo_.addLine(QStringLiteral("Серийный номер: ") + ctx_.record.serial);
-            memo_.addLine(QStringLiteral("Версия ПО: ") + firmware);
-            memo_.addLine(QStringLiteral("IP адрес: ") + ip);
+            showConnected(result, {QStringLiteral("IP адрес: ") + ip});
         }
     } else {
         if (port == ctx_.comConnected) return;
@@ -104,15 +100,12 @@ void Connection::connectRow(int row) {
             ctx_.comConnected = port;
             list_.setCell(row, colState, QStringLiteral("Подключен"));
             ctx_.record.eouPort = list_.cell(row, colEou);
-            const QString firmware = result.section(QStringLiteral("/ Версия ПО: "), 1);
-            memo_.addLine(QStringLiteral("Подключена ККМ: ") + ctx_.record.model);
-            memo_.addLine(QStringLiteral("Серийный номер: ") + ctx_.record.serial);
-            memo_.addLine(QStringLiteral("Версия ПО: ") + firmware);
-            memo_.addLine(QStringLiteral("COM порт: ") + port);
-            memo_.addLine(QStringLiteral("Имя порта: ") + list_.cell(row, colKkmProxy));
-            memo_.addLine(QStringLiteral("Скорость порта: ") + list_.cell(row, colSpeed));
-            memo_.addLine(QStringLiteral("COM порт EoU: ") + list_.cell(row, colEou));
-            memo_.addLine(QStringLiteral("Имя порта EoU: ") + list_.cell(row, colEouProxy));
+            showConnected(result,
+                          {QStringLiteral("COM порт: ") + port,
+                           QStringLiteral("Имя порта: ") + list_.cell(row, colKkmProxy),
+                           QStringLiteral("Скорость порта: ") + list_.cell(row, colSpeed),
+                           QStringLiteral("COM порт EoU: ") + list_.cell(row, colEou),
+                           QStringLiteral("Имя порта EoU: ") + list_.cell(row, colEouProxy)});
         } else if (!ctx_.pc->portExists(port)) {
             ctx_.ui->message(QStringLiteral("Порт ") + port + QStringLiteral(" не существует"));
         } else {
@@ -120,6 +113,16 @@ void Connection::connectRow(int row) {
         }
     }
     if (ctx_.kkmConnected && ctx_.connectionChanged) ctx_.connectionChanged();
+}
+
+// The memo after a connection: model, serial number, firmware (from the open's result), then
+// the lines of the way it was reached.
+void Connection::showConnected(const QString& result, const QStringList& tail) {
+    memo_.addLine(QStringLiteral("Подключена ККМ: ") + ctx_.record.model);
+    memo_.addLine(QStringLiteral("Серийный номер: ") + ctx_.record.serial);
+    memo_.addLine(QStringLiteral("Версия ПО: ") +
+                  result.section(QStringLiteral("/ Версия ПО: "), 1));
+    for (const QString& line : tail) memo_.addLine(line);
 }
 
 void Connection::busyPortCheck(int row) {
