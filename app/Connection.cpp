@@ -54,6 +54,12 @@ QString Connection::check_openKKM_com(const QString& numORip, bool stayconnect) 
     return result;
 }
 
+void Connection::markConnectedRowsAvailable() {
+    for (int r = 0; r < list_.rowCount(); ++r)
+        if (!list_.isFiller(r) && list_.cell(r, colState) == QStringLiteral("Подключен"))
+            list_.setCell(r, colState, QStringLiteral("Доступен"));
+}
+
 // Closes the current register before a new attempt; views are reset even when it fails.
 void Connection::closeCurrent(bool network) {
     if (ctx_.fptr) ctx_.fptr->close();
@@ -67,9 +73,7 @@ void Connection::closeCurrent(bool network) {
     memo_.setScrollBarRule(true);
     ctx_.ui->processEvents();
     if (!ctx_.fptr || !ctx_.fptr->isOpened()) {
-        for (int r = 0; r < list_.rowCount(); ++r)
-            if (!list_.isFiller(r) && list_.cell(r, colState) == QStringLiteral("Подключен"))
-                list_.setCell(r, colState, QStringLiteral("Доступен"));
+        markConnectedRowsAvailable();
     }
 }
 
@@ -150,10 +154,7 @@ void Connection::disconnect() {
     const auto closeAndReport = [this](bool rows) {
         ctx_.fptr->close();
         if (ctx_.fptr->isOpened()) return false;
-        if (rows)
-            for (int r = 0; r < list_.rowCount(); ++r)
-                if (!list_.isFiller(r) && list_.cell(r, colState) == QStringLiteral("Подключен"))
-                    list_.setCell(r, colState, QStringLiteral("Доступен"));
+        if (rows) markConnectedRowsAvailable();
         ctx_.kkmConnected = false;
         memo_.clearLines();
         ctx_.ui->processEvents();

@@ -31,6 +31,8 @@ class Connection {
 
   private:
     void closeCurrent(bool network);
+    // Rows in state "Подключен" become "Доступен".
+    void markConnectedRowsAvailable();
     void showConnected(const QString& result, const QStringList& tail);
     ui::AppContext& ctx_;
     ui::ReportList& list_;
