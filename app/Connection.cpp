@@ -1,29 +1,28 @@
 #include "app/Connection.h"
 
-#include "app/ConnectPage.h"
-#include "app/shared/Conventions.h"
-#include "app/shared/Memo.h"
-#include "app/shared/ReportList.h"
+#include "app/DeviceRows.h"
+#include "app/LineLog.h"
 #include "discovery/HandleListing.h"
 #include "driver/Versions.h"
 #include "platform/Pc.h"
 
 namespace app {
 
-Connection::Connection(ui::AppContext& ctx, ui::ReportList& list, ui::Memo& memo)
-    : ctx_(ctx), list_(list), memo_(memo) {}
+Connection::Connection(Session& session, ui::IUi& ui, DeviceRows& rows, LineLog& memo,
+                       discovery::HandleListing* handles)
+    : session_(session), ui_(ui), rows_(rows), memo_(memo), handles_(handles) {}
 
 QString Connection::check_openKKM_com(const QString& numORip, bool stayconnect) {
     QString result;
-    ctx_.isP5 = false;
+    session_.setP5(false);
     try {
-        ctx_.fptr.reset();
-        ctx_.fptr = drv::Fptr::create();
+        session_.replaceDriver(nullptr);
+        session_.replaceDriver(drv::Fptr::create());
     } catch (const std::exception&) {
-        ctx_.fptr.reset();
+        session_.replaceDriver(nullptr);
         return result;
     }
-    drv::Fptr& f = *ctx_.fptr;
+    drv::Fptr& f = *session_.fptr();
     if (numORip.size() != 4) {
         if (numORip.size() < 4)
             f.openSerialAuto(numORip);
@@ -33,19 +32,21 @@ QString Connection::check_openKKM_com(const QString& numORip, bool stayconnect) 
             f.close();
             return kNeed1010;
         }
-        ui::reportDriverError(f, *ctx_.ui, true);
+        ui::reportDriverError(f, ui_, true);
         if (f.isOpened()) {
             f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_UNIT_VERSION"));
             f.setParam("LIBFPTR_PARAM_UNIT_TYPE", f.c("LIBFPTR_UT_CONFIGURATION"));
             f.queryData();
-            ctx_.isP5 = f.getParamString("LIBFPTR_PARAM_UNIT_VERSION").startsWith('5');
+            session_.setP5(f.getParamString("LIBFPTR_PARAM_UNIT_VERSION").startsWith('5'));
             f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_STATUS"));
             f.queryData();
             const QString serial = f.getParamString("LIBFPTR_PARAM_SERIAL_NUMBER");
             const QString modelName = f.getParamString("LIBFPTR_PARAM_MODEL_NAME");
             const QString firmware = f.getParamString("LIBFPTR_PARAM_UNIT_VERSION");
-            ctx_.record.model = modelName;
-            ctx_.record.serial = serial;
+            ConnectionRecord record = session_.record();
+            record.model = modelName;
+            record.serial = serial;
+            session_.setRecord(record);
             if (!modelName.isEmpty())
                 result = modelName + " (№ " + serial + ") " + "/ Версия ПО: " + firmware;
         }
@@ -54,95 +55,82 @@ QString Connection::check_openKKM_com(const QString& numORip, bool stayconnect) 
     return result;
 }
 
-void Connection::markConnectedRowsAvailable() {
-    for (int r = 0; r < list_.rowCount(); ++r)
-        if (!list_.isFiller(r) && list_.cell(r, colState) == QStringLiteral("Подключен"))
-            list_.setCell(r, colState, QStringLiteral("Доступен"));
-}
-
-// Closes the current register before a new attempt; views are reset even when it fails.
-void Connection::closeCurrent(bool network) {
-    if (ctx_.fptr) ctx_.fptr->close();
-    if (network)
-        ctx_.ipConnected.clear();
-    else
-        ctx_.comConnected.clear();
-    ctx_.kkmConnected = false;
-    if (ctx_.resetViews) ctx_.resetViews();
-    memo_.clearLines();
-    memo_.setScrollBarRule(true);
-    ctx_.ui->processEvents();
-    if (!ctx_.fptr || !ctx_.fptr->isOpened()) {
-        markConnectedRowsAvailable();
-    }
+// Closes the current register before a new attempt; views are reset even when it fails. The
+// flags and ports of the old connection go with it, so a failed attempt leaves none behind.
+void Connection::closeCurrent() {
+    if (session_.fptr()) session_.fptr()->close();
+    session_.clearConnection();
+    session_.requestViewReset();
+    memo_.clear();
+    ui_.processEvents();
+    if (!session_.fptr() || !session_.fptr()->isOpened()) rows_.markConnectedAvailable();
 }
 
 void Connection::connectRow(int row) {
-    const QString ip = list_.cell(row, colIp);
-    const QString port = list_.cell(row, colCom);
-    if (!ip.isEmpty()) {
-        if (ip == ctx_.ipConnected) return;
-        closeCurrent(true);
-        const QString result = check_openKKM_com(ip, true);
+    if (row < 0 || row >= rows_.size()) return;
+    const DeviceRow r = rows_.at(row);
+    if (!r.ip.isEmpty()) {
+        if (r.ip == session_.ipConnected()) return;
+        closeCurrent();
+        const QString result = check_openKKM_com(r.ip, true);
         if (result == kNeed1010) {
             memo_.addLine(kPlatform25Message);
         } else if (!result.isEmpty()) {
-            ctx_.kkmConnected = true;
-            ctx_.ipConnected = ip;
-            ctx_.comConnected.clear();
-            showConnected(result, {QStringLiteral("IP адрес: ") + ip});
+            session_.setKkmConnected(true);
+            session_.setIpConnected(r.ip);
+            session_.setComConnected({});
+            showConnected(result, {QStringLiteral("IP адрес: ") + r.ip});
         }
     } else {
-        if (port == ctx_.comConnected) return;
-        closeCurrent(false);
+        if (r.com == session_.comConnected()) return;
+        closeCurrent();
         QString result;
-        if (!port.isEmpty()) result = check_openKKM_com(port.mid(3, 3), true);
+        if (!r.com.isEmpty()) result = check_openKKM_com(r.com.mid(3, 3), true);
         if (result == kNeed1010) {
             memo_.addLine(kPlatform25Message);
         } else if (!result.isEmpty()) {
-            ctx_.kkmConnected = true;
-            ctx_.comConnected = port;
-            list_.setCell(row, colState, QStringLiteral("Подключен"));
-            ctx_.record.eouPort = list_.cell(row, colEou);
-            showConnected(result,
-                          {QStringLiteral("COM порт: ") + port,
-                           QStringLiteral("Имя порта: ") + list_.cell(row, colKkmProxy),
-                           QStringLiteral("Скорость порта: ") + list_.cell(row, colSpeed),
-                           QStringLiteral("COM порт EoU: ") + list_.cell(row, colEou),
-                           QStringLiteral("Имя порта EoU: ") + list_.cell(row, colEouProxy)});
-        } else if (!ctx_.pc->portExists(port)) {
-            ctx_.ui->message(QStringLiteral("Порт ") + port + QStringLiteral(" не существует"));
+            session_.setKkmConnected(true);
+            session_.setComConnected(r.com);
+            rows_.setState(row, PortState::Connected);
+            session_.setEouPort(r.eou);
+            showConnected(result, {QStringLiteral("COM порт: ") + r.com,
+                                   QStringLiteral("Имя порта: ") + r.kkmProxy,
+                                   QStringLiteral("Скорость порта: ") + r.speed,
+                                   QStringLiteral("COM порт EoU: ") + r.eou,
+                                   QStringLiteral("Имя порта EoU: ") + r.eouProxy});
+        } else if (!session_.pc().portExists(r.com)) {
+            ui_.message(QStringLiteral("Порт ") + r.com + QStringLiteral(" не существует"));
         } else {
             busyPortCheck(row);
         }
     }
-    if (ctx_.kkmConnected && ctx_.connectionChanged) ctx_.connectionChanged();
+    if (session_.kkmConnected()) session_.announceConnected();
 }
 
 // The memo after a connection: model, serial number, firmware (from the open's result), then
 // the lines of the way it was reached.
 void Connection::showConnected(const QString& result, const QStringList& tail) {
-    memo_.addLine(QStringLiteral("Подключена ККМ: ") + ctx_.record.model);
-    memo_.addLine(QStringLiteral("Серийный номер: ") + ctx_.record.serial);
+    memo_.addLine(QStringLiteral("Подключена ККМ: ") + session_.record().model);
+    memo_.addLine(QStringLiteral("Серийный номер: ") + session_.record().serial);
     memo_.addLine(QStringLiteral("Версия ПО: ") +
                   result.section(QStringLiteral("/ Версия ПО: "), 1));
     for (const QString& line : tail) memo_.addLine(line);
 }
 
 void Connection::busyPortCheck(int row) {
-    const QString port = list_.cell(row, colCom);
-    const QString device = list_.cell(row, colKkmProxy);
+    const QString port = rows_.at(row).com;
+    const QString device = rows_.at(row).kkmProxy;
     memo_.addLine(QStringLiteral("[Проверка используемых портов...]"));
-    ctx_.ui->processEvents();
-    if (ctx_.handleListing) {
-        ctx_.handleListing->start(ctx_.progdir);
-        for (int i = 0; i < 201 && ctx_.handleListing->isRunning(); ++i) ctx_.ui->pause(50);
-        for (const QString& line : ctx_.handleListing->lines()) {
+    ui_.processEvents();
+    if (handles_) {
+        handles_->start(session_.progdir());
+        for (int i = 0; i < 201 && handles_->isRunning(); ++i) ui_.pause(50);
+        for (const QString& line : handles_->lines()) {
             const auto h = discovery::parseHandleLine(line);
             if (h.deviceTail.isEmpty() || !device.contains(h.deviceTail)) continue;
-            const QString path = ctx_.pc->processImagePath(h.pid);
-            memo_.setPlainText(port + ": " + device +
-                               QStringLiteral(" - занят, используется процессом:") + "\n" + path);
+            const QString path = session_.pc().processImagePath(h.pid);
+            memo_.setLines(
+                {port + ": " + device + QStringLiteral(" - занят, используется процессом:"), path});
             memo_.scrollToTop();
             return;
         }
@@ -151,19 +139,21 @@ void Connection::busyPortCheck(int row) {
 }
 
 void Connection::disconnect() {
-    const auto closeAndReport = [this](bool rows) {
-        ctx_.fptr->close();
-        if (ctx_.fptr->isOpened()) return false;
-        if (rows) markConnectedRowsAvailable();
-        ctx_.kkmConnected = false;
-        memo_.clearLines();
-        ctx_.ui->processEvents();
-        memo_.addLine(ctx_.record.model + " (№ " + ctx_.record.serial + ") - отключена");
+    drv::Fptr* f = session_.fptr();
+    const auto closeAndReport = [&](bool rows) {
+        f->close();
+        if (f->isOpened()) return false;
+        if (rows) rows_.markConnectedAvailable();
+        session_.setKkmConnected(false);
+        memo_.clear();
+        ui_.processEvents();
+        memo_.addLine(session_.record().model + " (№ " + session_.record().serial +
+                      ") - отключена");
         return true;
     };
-    if (!ctx_.fptr) return;
-    if (!ctx_.comConnected.isEmpty() && closeAndReport(true)) ctx_.comConnected.clear();
-    if (!ctx_.ipConnected.isEmpty() && closeAndReport(false)) ctx_.ipConnected.clear();
+    if (!f) return;
+    if (!session_.comConnected().isEmpty() && closeAndReport(true)) session_.setComConnected({});
+    if (!session_.ipConnected().isEmpty() && closeAndReport(false)) session_.setIpConnected({});
 }
 
 }  // namespace app

@@ -2,14 +2,17 @@
 // Opening and closing the connection to a register, and the busy-port check.
 #include <QString>
 
-#include "app/shared/AppContext.h"
+#include "app/Session.h"
+#include "app/Ui.h"
 
-namespace ui {
-class Memo;
-class ReportList;
-}  // namespace ui
+namespace discovery {
+class HandleListing;
+}
 
 namespace app {
+
+class DeviceRows;
+class LineLog;
 
 inline const QString kNeed1010 = QStringLiteral("need1010drv");
 inline const QString kPlatform25Message = QStringLiteral(
@@ -19,7 +22,9 @@ inline const QString kDriverNotBound =
 
 class Connection {
   public:
-    Connection(ui::AppContext& ctx, ui::ReportList& list, ui::Memo& memo);
+    // `memo` is the status memo's log; `handles` the handle listing of the busy-port check.
+    Connection(Session& session, ui::IUi& ui, DeviceRows& rows, LineLog& memo,
+               discovery::HandleListing* handles);
 
     // Opens the register at a port number (under four characters) or an IP address (over four).
     QString check_openKKM_com(const QString& numORip, bool stayconnect);
@@ -30,13 +35,13 @@ class Connection {
     void busyPortCheck(int row);
 
   private:
-    void closeCurrent(bool network);
-    // Rows in state "Подключен" become "Доступен".
-    void markConnectedRowsAvailable();
+    void closeCurrent();
     void showConnected(const QString& result, const QStringList& tail);
-    ui::AppContext& ctx_;
-    ui::ReportList& list_;
-    ui::Memo& memo_;
+    Session& session_;
+    ui::IUi& ui_;
+    DeviceRows& rows_;
+    LineLog& memo_;
+    discovery::HandleListing* handles_;
 };
 
 }  // namespace app

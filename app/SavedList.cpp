@@ -4,9 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/ConnectPage.h"
+#include "app/DeviceRows.h"
 #include "app/IniFile.h"
-#include "app/shared/ReportList.h"
 
 namespace app {
 namespace {
@@ -28,7 +27,7 @@ QString iniPath(const QString& progdir) {
     return progdir + QStringLiteral("pf/set.ini");
 }
 
-void loadSavedList(const QString& progdir, ui::ReportList& list, ListOptions& opts) {
+void loadSavedList(const QString& progdir, DeviceRows& rows, ListOptions& opts) {
     const QString path = iniPath(progdir);
     if (!QFileInfo::exists(path)) return;
     IniFile ini;
@@ -40,16 +39,17 @@ void loadSavedList(const QString& progdir, ui::ReportList& list, ListOptions& op
     opts.save = true;
     opts.com = ini.value(kFset, "com") == QLatin1String("1");
     opts.ip = ini.value(kFset, "ip") == QLatin1String("1");
+    QList<DeviceRow> loaded;
     for (const QString& section : ini.sections()) {
         if (!section.contains(kSaved)) continue;
-        QStringList cells(deviceColumnCount);
-        for (const auto& k : kSavedKeys) cells[k.column] = ini.value(section, k.key);
-        list.addDataRow(cells);
+        DeviceRow row;
+        for (const auto& k : kSavedKeys) row.setCell(k.column, ini.value(section, k.key));
+        loaded << row;
     }
+    rows.setRows(loaded);
 }
 
-SaveResult saveSettings(const QString& progdir, const ui::ReportList& list,
-                        const ListOptions& opts) {
+SaveResult saveSettings(const QString& progdir, const DeviceRows& rows, const ListOptions& opts) {
     const QString path = iniPath(progdir);
     if (QFileInfo::exists(path)) {
         QFile f(path);
@@ -66,14 +66,10 @@ SaveResult saveSettings(const QString& progdir, const ui::ReportList& list,
     for (const QString& section : ini.sections())
         if (section.contains(kSaved)) ini.deleteSection(section);
     if (opts.save) {
-        if (list.rowCount() > 0 && !list.isFiller(0)) {
-            int n = 0;
-            for (int r = 0; r < list.rowCount(); ++r) {
-                if (list.isFiller(r)) continue;
-                const QString section = kSaved + QString::number(++n);
-                for (const auto& k : kSavedKeys)
-                    ini.setValue(section, k.key, list.cell(r, k.column));
-            }
+        int n = 0;
+        for (const DeviceRow& row : rows.rows()) {
+            const QString section = kSaved + QString::number(++n);
+            for (const auto& k : kSavedKeys) ini.setValue(section, k.key, row.cell(k.column));
         }
         ini.setValue(kFset, "save", "1");
         ini.setValue(kFset, "com", opts.com ? "1" : "0");

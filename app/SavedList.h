@@ -2,11 +2,9 @@
 // The saved device list and list options in pf/set.ini.
 #include <QString>
 
-namespace ui {
-class ReportList;
-}
-
 namespace app {
+
+class DeviceRows;
 
 struct ListOptions {
     bool save = true;  // chkSave
@@ -17,11 +15,10 @@ struct ListOptions {
 QString iniPath(const QString& progdir);
 // loadSavedList: options and rows from the file; `opts` keeps its defaults when the file is
 // missing or "save" is not "1" (then only `save` becomes false).
-void loadSavedList(const QString& progdir, ui::ReportList& list, ListOptions& opts);
+void loadSavedList(const QString& progdir, DeviceRows& rows, ListOptions& opts);
 
 enum class SaveResult { Saved, NoAccess, WriteFailed };
 // saveSettings: writes the options and, when saving is on, one section per data row.
-SaveResult saveSettings(const QString& progdir, const ui::ReportList& list,
-                        const ListOptions& opts);
+SaveResult saveSettings(const QString& progdir, const DeviceRows& rows, const ListOptions& opts);
 
 }  // namespace app

@@ -2,21 +2,21 @@
 //   serial: 20 maker's ports (10 registers, register and EoU channel each), 20 ms per driver call
 //   network: a /24 where no host answers (each echo waits out 1000 ms): wall time, peak worker
 //   threads and process threads, peak memory.
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QPushButton>
 #include <QTimer>
 #include <atomic>
 #include <cstdio>
 #include <thread>
 
-#include "app/shared/Memo.h"
-#include "app/shared/ReportList.h"
-#include "app/shared/Ui.h"
+#include "app/DeviceRows.h"
+#include "app/LineLog.h"
+#include "app/Session.h"
+#include "app/Ui.h"
 #include "discovery/DeviceScan.h"
 #include "driver/Dispatch.h"
 #include "emulator/Bench.h"
@@ -85,29 +85,23 @@ QByteArray benchJson(int registers, int latencyMs, int silentWaitMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     drv::setDispatchFactory(&emu::VirtualRegister::create);
     PlainUi u;
     emu::VirtualPc pc;
-    ui::AppContext ctx;
-    ctx.fptrOK = true;
-    ctx.ui = &u;
-    ctx.pc = &pc;
-    ui::Memo memo, serv;
-    ctx.serviceView = &serv;
-    ui::ReportList list;
-    list.setColumns(QList<ui::ColumnSpec>(ui::deviceColumnCount));
-    QPushButton button("Найти ККМ");
+    app::Session session(pc, "/tmp/");
+    session.bind(nullptr, true, {});
+    app::LineLog memo, serv;
+    app::DeviceRows list;
 
     {
         emu::World::instance().loadJson(benchJson(10, 20, 1000), "scan bench");
-        discovery::DeviceScan scan(ctx, list, memo, &button);
+        discovery::DeviceScan scan(session, u, list, memo, serv, nullptr);
         QElapsedTimer t;
         t.start();
         scan.run(true, false);
         std::printf("serial: 20 ports, 10 registers, 20 ms per call: %lld ms, %d rows\n",
-                    t.elapsed(), list.dataRowCount());
+                    t.elapsed(), list.size());
     }
     {
         emu::World::instance().loadJson(benchJson(0, 0, 1000), "scan bench");
@@ -121,7 +115,7 @@ int main(int argc, char** argv) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             }
         });
-        discovery::DeviceScan scan(ctx, list, memo, &button);
+        discovery::DeviceScan scan(session, u, list, memo, serv, nullptr);
         QElapsedTimer t;
         t.start();
         scan.run(false, true);

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/Program.h"
+#include "app/ui/Program.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "discovery/DeviceScan.h"
 
-#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -11,9 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/shared/Conventions.h"
-#include "app/shared/Memo.h"
-#include "app/shared/ReportList.h"
+#include "app/LineLog.h"
 #include "discovery/HandleListing.h"
 #include "discovery/PortInventory.h"
 #include "driver/Versions.h"
@@ -65,39 +62,42 @@ QString portLineField(const QString& line, const QString& marker) {
     return to < 0 ? line.mid(from) : line.mid(from, to - from);
 }
 
-QList<QStringList> buildPortRows(const QStringList& lines) {
-    QList<QStringList> rows;
+QList<app::DeviceRow> buildPortRows(const QStringList& lines) {
+    QList<app::DeviceRow> rows;
     for (const QString& line : lines) {
         if (!line.contains(QLatin1String("/eu/"))) continue;
-        QStringList cells(ui::deviceColumnCount);
-        cells[ui::colKkm] = portLineField(line, "/nz/");
+        app::DeviceRow row;
+        row.kkm = portLineField(line, "/nz/");
         const int st = line.indexOf(QLatin1String("/st/"));
-        if (st >= 0) cells[ui::colState] = line.mid(st + 4, 10);
-        cells[ui::colCom] = portLineField(line, "/cm/");
-        cells[ui::colKkmProxy] = portLineField(line, "/px/");
-        cells[ui::colSpeed] = portLineField(line, "/sp/");
+        if (st >= 0) row.state = app::portStateFromText(line.mid(st + 4, 10));
+        row.com = portLineField(line, "/cm/");
+        row.kkmProxy = portLineField(line, "/px/");
+        row.speed = portLineField(line, "/sp/");
         const QString key = portLineField(line, "/eu/");
         // an empty key (no EoU port known) would match any line: it finds nothing
         if (!key.isEmpty()) {
             for (const QString& other : lines) {
                 if (other.contains(QLatin1String("/eu/")) || !other.contains(key)) continue;
-                cells[ui::colEou] = portLineField(other, "/cm/");
-                cells[ui::colEouProxy] = portLineField(other, "/px/");
+                row.eou = portLineField(other, "/cm/");
+                row.eouProxy = portLineField(other, "/px/");
                 break;
             }
         }
-        rows << cells;
+        rows << row;
     }
     return rows;
 }
 
 struct DeviceScan::Impl {
-    Impl(ui::AppContext& c, ui::ReportList* l, ui::Memo* m, QAbstractButton* b)
-        : ctx(c), list(l), memo(m), button(b) {}
-    ui::AppContext& ctx;
-    QPointer<ui::ReportList> list;
-    QPointer<ui::Memo> memo;
-    QPointer<QAbstractButton> button;
+    Impl(app::Session& s, ui::IUi& u, app::DeviceRows& r, app::LineLog& m, app::LineLog& sv,
+         HandleListing* h)
+        : session(s), ui(u), rows(r), memo(m), service(sv), handles(h) {}
+    app::Session& session;
+    ui::IUi& ui;
+    app::DeviceRows& rows;
+    app::LineLog& memo;
+    app::LineLog& service;
+    HandleListing* handles;
     std::shared_ptr<Round> round = std::make_shared<Round>();
     std::shared_ptr<Gate> gate = std::make_shared<Gate>();
     std::vector<Worker> workers;
@@ -117,9 +117,10 @@ struct DeviceScan::Impl {
     }
 };
 
-DeviceScan::DeviceScan(ui::AppContext& ctx, ui::ReportList& list, ui::Memo& memo,
-                       QAbstractButton* button, QObject* parent)
-    : QObject(parent), d(std::make_unique<Impl>(ctx, &list, &memo, button)) {}
+DeviceScan::DeviceScan(app::Session& session, ui::IUi& ui, app::DeviceRows& rows,
+                       app::LineLog& memo, app::LineLog& service, HandleListing* handles,
+                       QObject* parent)
+    : QObject(parent), d(std::make_unique<Impl>(session, ui, rows, memo, service, handles)) {}
 
 DeviceScan::~DeviceScan() {
     {
@@ -164,98 +165,89 @@ bool DeviceScan::waitForWorkers(int timeoutMs) {
     return true;
 }
 
-void DeviceScan::run(bool com, bool tcpip) {
-    ui::AppContext& ctx = d->ctx;
-    ui::IUi& u = *ctx.ui;
-    if (!ctx.fptrOK) {
+void DeviceScan::run(bool com, bool tcpip, ui::IBusy* busyIndicator) {
+    app::Session& session = d->session;
+    ui::IUi& u = d->ui;
+    if (!session.fptrOK()) {
         u.message(kDriverNotBound, ui::Icon::Error);
         return;
     }
-    ui::Memo& memo = *d->memo;
-    ui::ReportList& list = *d->list;
-    memo.clearLines();
-    memo.applyScrollBarRule();
+    app::LineLog& memo = d->memo;
+    app::DeviceRows& rows = d->rows;
+    memo.clear();
     u.processEvents();
     if (!com && !tcpip) return;
 
-    ui::BusyButton busy(d->button, u, QStringLiteral("Найти ККМ"));
+    ui::BusyScope busy(busyIndicator);
     d->reapWorkers();
     d->round = std::make_shared<Round>();  // numip := 0; potokExitCnt := 0
 
     bool anyBusy = false;
     if (com) {
-        list.clearRows();
-        list.fillGrid();
+        rows.clear();
         u.processEvents();
-        list.setUpdatesEnabled(false);
-        list.clearRows();
-        scanComPorts(list);
-        list.fillGrid();
-        list.setUpdatesEnabled(true);
-        for (int r = 0; r < list.rowCount(); ++r)
-            if (!list.isFiller(r) && list.cell(r, ui::colState) == kBusy) anyBusy = true;
+        rows.setRows(scanComPorts());
+        anyBusy = rows.anyInState(app::PortState::Busy);
         if (!anyBusy && !tcpip) memo.addLine(kDone);
     }
 
-    if (com && anyBusy && ctx.handleListing) {
+    if (com && anyBusy && d->handles) {
         // the holders of the busy ports
         memo.addLine(kChecking);
         u.processEvents();
-        ctx.handleListing->start(ctx.progdir);
-        for (int i = 0; i < 201 && ctx.handleListing->isRunning(); ++i) u.pause(50);
+        d->handles->start(session.progdir());
+        for (int i = 0; i < 201 && d->handles->isRunning(); ++i) u.pause(50);
         const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-        for (const QString& line : ctx.handleListing->lines()) {
+        QStringList lines = memo.lines();
+        for (const QString& line : d->handles->lines()) {
             const HandleLine h = parseHandleLine(line);
             if (h.exeName.compare(self, Qt::CaseInsensitive) == 0) continue;
-            const QString path = ctx.pc->processImagePath(h.pid);
-            const QStringList lines = memo.lines();
+            const QString path = session.pc().processImagePath(h.pid);
             for (int i = 0; i < lines.size(); ++i) {
                 if (!lines[i].contains(h.deviceTail)) continue;
-                memo.setLine(i, lines[i] + " : " + path);
+                lines[i] += " : " + path;
+                memo.setLine(i, lines[i]);
                 break;
             }
             u.processEvents();
         }
-        memo.setUpdatesEnabled(false);
-        memo.scrollToTop();
         QStringList kept;
         for (const QString& l : memo.lines())
             if (l != kChecking && !l.isEmpty()) kept << l;
         if (!tcpip) kept << kDone;
         memo.setLines(kept);
         memo.scrollToTop();
-        memo.setUpdatesEnabled(true);
         u.processEvents();
     }
 
     if (tcpip) {
         if (!com) {
-            list.clearRows();
-            list.fillGrid();
+            rows.clear();
             u.processEvents();
         }
         scanNetwork();
         for (int i = 0; i < d->waitTicks && d->round->potokExitCnt < kHosts; ++i) u.pause(50);
         for (int i = 0; i < d->settleTicks; ++i) u.pause(50);
-        if (d->memo) d->memo->addLine(kDone);
+        memo.addLine(kDone);
     }
 }
 
-void DeviceScan::scanComPorts(ui::ReportList& list) {
-    ui::AppContext& ctx = d->ctx;
-    ui::IUi& u = *ctx.ui;
-    ui::Memo& memo = *d->memo;
+QList<app::DeviceRow> DeviceScan::scanComPorts() {
+    app::Session& session = d->session;
+    platform::IPc& pc = session.pc();
+    ui::IUi& u = d->ui;
+    app::LineLog& memo = d->memo;
     std::unique_ptr<drv::Fptr> f;
     try {
         f = drv::Fptr::create();
     } catch (const std::exception&) {
         u.message(kPrivateObjectFailed, ui::Icon::Error);
-        return;
+        return {};
     }
-    if (ctx.serviceView) ctx.serviceView->clearLines();
-    const PortTable table = readPortTable(*ctx.pc);
-    const QStringList inventory =
-        portType(*ctx.pc, QStringLiteral("xxx"), QStringLiteral("ATOL USB"));
+    d->service.clear();
+    const PortTable table = readPortTable(pc);
+    const QStringList inventory = portType(pc, QStringLiteral("xxx"), QStringLiteral("ATOL USB"));
+    const app::ConnectionRecord& record = session.record();
 
     QStringList resultLines;
     for (int slot = 0; slot < int(table.entries.size()); ++slot) {
@@ -263,12 +255,12 @@ void DeviceScan::scanComPorts(ui::ReportList& list) {
         const QString port = table.portName(slot);
         const QString device = table.deviceName(slot);
         QString line;
-        if (!ctx.comConnected.isEmpty() && port == ctx.comConnected) {
+        if (!session.comConnected().isEmpty() && port == session.comConnected()) {
             // the connected port is described from the connection, not opened again
-            line = "/cm/" + port + "/px/" + device + "/eu/" + ctx.record.eouPort + "/nz/" +
-                   ctx.record.model + " (№ " + ctx.record.serial + ")" + "/sp/" +
-                   portSpeed(*ctx.pc, port) + "/st/" + QStringLiteral("Подключен");
-            memo.addLine(port + ": " + device + " - подключен: " + ctx.record.model);
+            line = "/cm/" + port + "/px/" + device + "/eu/" + record.eouPort + "/nz/" +
+                   record.model + " (№ " + record.serial + ")" + "/sp/" + portSpeed(pc, port) +
+                   "/st/" + QStringLiteral("Подключен");
+            memo.addLine(port + ": " + device + " - подключен: " + record.model);
         } else {
             memo.addLine(port + ": " + device);
             u.processEvents();
@@ -301,8 +293,8 @@ void DeviceScan::scanComPorts(ui::ReportList& list) {
             } else {
                 line = "/cm/" + port + "/px/" + "#%" + "/nz/" + device;
             }
-            line += "/sp/" + portSpeed(*ctx.pc, port);
-            if (!portBusy(*ctx.pc, port)) {
+            line += "/sp/" + portSpeed(pc, port);
+            if (!portBusy(pc, port)) {
                 line += "/st/" + QStringLiteral("Доступен");
             } else {
                 line += "/st/" + kBusy;
@@ -311,26 +303,25 @@ void DeviceScan::scanComPorts(ui::ReportList& list) {
             }
         }
         resultLines << line;
-        if (ctx.serviceView) ctx.serviceView->addLine(line);
+        d->service.addLine(line);
     }
     f.reset();
-    for (const QStringList& cells : buildPortRows(resultLines)) list.addDataRow(cells);
+    return buildPortRows(resultLines);
 }
 
 void DeviceScan::scanNetwork() {
-    ui::AppContext& ctx = d->ctx;
-    const QString hop = ctx.pc->firstRouteNextHop();
+    const QString hop = d->session.pc().firstRouteNextHop();
     const int dot = hop.lastIndexOf('.');
     d->round->locip = dot < 0 ? QString() : hop.left(dot + 1);
     if (d->round->locip.isEmpty()) return;
 
     const std::shared_ptr<Round> round = d->round;
     const std::shared_ptr<Gate> gate = d->gate;
-    platform::IPc* pc = ctx.pc;
+    platform::IPc* pc = &d->session.pc();
     DeviceScan* self = this;
     QPointer<DeviceScan> alive(this);
     for (int n = 1; n <= kHosts; ++n) {
-        ctx.ui->pause(d->startGapMs);
+        d->ui.pause(d->startGapMs);
         if (!alive) return;
         auto done = std::make_shared<std::atomic<bool>>(false);
         ++gate->running;
@@ -351,21 +342,26 @@ void DeviceScan::scanNetwork() {
                 QMetaObject::invokeMethod(
                     self,
                     [self, gate, handled, address, reply, probe] {
-                        self->d->ctx.ui->processEvents();
+                        // the worker is released on every path, a failing probe included
+                        struct Release {
+                            std::shared_ptr<Gate> gate;
+                            std::shared_ptr<bool> handled;
+                            ~Release() {
+                                {
+                                    std::lock_guard lock(gate->m);
+                                    *handled = true;
+                                }
+                                gate->cv.notify_all();
+                            }
+                        } release{gate, handled};
+                        self->d->ui.processEvents();
                         QString model;
                         if (probe) model = self->probeAddress(address);
-                        if (self->d->memo) {
-                            QString text = address + " - ответ: " + QString::number(reply.timeMs) +
-                                           " мс" + " TTL=" + QString::number(reply.ttl);
-                            if (!model.isEmpty()) text += " - обнаружено: " + model;
-                            self->d->memo->addLine(text);
-                        }
-                        self->d->ctx.ui->processEvents();
-                        {
-                            std::lock_guard lock(gate->m);
-                            *handled = true;
-                        }
-                        gate->cv.notify_all();
+                        QString text = address + " - ответ: " + QString::number(reply.timeMs) +
+                                       " мс" + " TTL=" + QString::number(reply.ttl);
+                        if (!model.isEmpty()) text += " - обнаружено: " + model;
+                        self->d->memo.addLine(text);
+                        self->d->ui.processEvents();
                     },
                     Qt::QueuedConnection);
                 std::unique_lock lock(gate->m);
@@ -379,7 +375,6 @@ void DeviceScan::scanNetwork() {
 }
 
 QString DeviceScan::probeAddress(const QString& address) {
-    ui::AppContext& ctx = d->ctx;
     std::unique_ptr<drv::Fptr> f;
     try {
         f = drv::Fptr::create();
@@ -401,18 +396,14 @@ QString DeviceScan::probeAddress(const QString& address) {
         const QString ownPort = f->getParamString("LIBFPTR_PARAM_SETTING_VALUE");
         if (!model.isEmpty()) {
             const QString name = model + " (№ " + serial + ")";
-            if (ctx.serviceView)
-                ctx.serviceView->addLine("/nz/" + name + "/ip/" + ownAddress + ":" + ownPort);
-            if (d->list) {
-                QStringList cells(ui::deviceColumnCount);
-                cells[ui::colKkm] = name;
-                // a register on DHCP reports no fixed address: the address that answered
-                // is the one to connect to
-                cells[ui::colIp] = ownAddress.isEmpty() || ownAddress == QLatin1String("0.0.0.0")
-                                       ? address
-                                       : ownAddress;
-                d->list->addDataRow(cells);
-            }
+            d->service.addLine("/nz/" + name + "/ip/" + ownAddress + ":" + ownPort);
+            app::DeviceRow row;
+            row.kkm = name;
+            // a register on DHCP reports no fixed address: the address that answered is the
+            // one to connect to
+            row.ip = ownAddress.isEmpty() || ownAddress == QLatin1String("0.0.0.0") ? address
+                                                                                    : ownAddress;
+            d->rows.append(row);
         }
     }
     f->close();

@@ -4,20 +4,20 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/shared/AppContext.h"
-#include "app/shared/DeviceList.h"
+#include "app/DeviceRows.h"
+#include "app/Session.h"
+#include "app/Ui.h"
 
-class QAbstractButton;
-namespace ui {
-class Memo;
-class ReportList;
-}  // namespace ui
+namespace app {
+class LineLog;
+}
 
 namespace discovery {
 
-// buildPortRows: rows (cells by ui::DeviceColumn) from the port result lines; only lines with
-// "/eu/" become rows.
-QList<QStringList> buildPortRows(const QStringList& lines);
+class HandleListing;
+
+// buildPortRows: device rows from the port result lines; only lines with "/eu/" become rows.
+QList<app::DeviceRow> buildPortRows(const QStringList& lines);
 // The text after `marker` up to the next "/" (the port result line fields).
 QString portLineField(const QString& line, const QString& marker);
 
@@ -25,16 +25,17 @@ class DeviceScan : public QObject {
     Q_OBJECT
   public:
     // Lives as long as the page: network workers may report after run() has returned. The
-    // destructor releases workers that wait for the GUI thread and joins them.
-    DeviceScan(ui::AppContext& ctx, ui::ReportList& list, ui::Memo& memo, QAbstractButton* button,
-               QObject* parent = nullptr);
+    // destructor releases workers that wait for the GUI thread and joins them. `memo` is the
+    // status memo's log, `service` the service view's.
+    DeviceScan(app::Session& session, ui::IUi& ui, app::DeviceRows& rows, app::LineLog& memo,
+               app::LineLog& service, HandleListing* handles, QObject* parent = nullptr);
     ~DeviceScan() override;
 
-    // btnScanConnectClick: the whole scan with the two options.
-    void run(bool com, bool tcpip);
+    // btnScanConnectClick: the whole scan with the two options; `busy` is the scan button.
+    void run(bool com, bool tcpip, ui::IBusy* busy = nullptr);
 
-    // The serial part: port result lines into the service view, then the list's rows.
-    void scanComPorts(ui::ReportList& list);
+    // The serial part: port result lines into the service view; returns the rows.
+    QList<app::DeviceRow> scanComPorts();
     // Starts the 254 network workers, `startGapMs` apart.
     void scanNetwork();
 

@@ -1,6 +1,6 @@
 #include "discovery/HandleListing.h"
 
-#include "app/shared/Memo.h"
+#include "app/LineLog.h"
 #include "discovery/DosCommand.h"
 #include "platform/Pc.h"
 
@@ -24,14 +24,15 @@ QString joinCommand(const QStringList& args) {
 }  // namespace
 
 struct HandleListing::Impl {
-    Impl(platform::IPc& p, ui::Memo& v) : pc(p), view(v) {}
+    Impl(platform::IPc& p, app::LineLog& v) : pc(p), view(v) {}
     platform::IPc& pc;
-    ui::Memo& view;
+    app::LineLog& view;
+    QStringList lines;
     TDosCommand DosCommand_handle;
     QString header;
 };
 
-HandleListing::HandleListing(platform::IPc& pc, ui::Memo& serviceView, QObject* parent)
+HandleListing::HandleListing(platform::IPc& pc, app::LineLog& serviceView, QObject* parent)
     : QObject(parent), d(new Impl(pc, serviceView)) {
     d->DosCommand_handle.InputToOutput = false;
     d->DosCommand_handle.MaxTimeAfterBeginning = 0;
@@ -39,8 +40,11 @@ HandleListing::HandleListing(platform::IPc& pc, ui::Memo& serviceView, QObject* 
     d->DosCommand_handle.OnNewLine = [this](QObject*, const QString& line, TOutputType type) {
         if (type != otEntireLine) return;
         if (line.contains(QLatin1String("pid:"))) d->header = line;
-        if (line.contains(QLatin1String("atol-usb")))
-            d->view.addLine(d->header + QStringLiteral(" /\\ ") + line);
+        if (line.contains(QLatin1String("atol-usb"))) {
+            const QString kept = d->header + QStringLiteral(" /\\ ") + line;
+            d->lines << kept;
+            d->view.addLine(kept);
+        }
     };
     d->DosCommand_handle.OnTerminateProcess = [](QObject*, bool& canTerminate) {
         canTerminate = true;
@@ -52,8 +56,9 @@ HandleListing::~HandleListing() {
 }
 
 void HandleListing::start(const QString& progdir) {
-    d->view.clearLines();
-    if (d->DosCommand_handle.IsRunning()) return;  // the running listing fills the view
+    d->view.clear();
+    if (d->DosCommand_handle.IsRunning()) return;  // the running listing goes on
+    d->lines.clear();
     d->header.clear();
     d->DosCommand_handle.CommandLine = joinCommand(d->pc.handleListingCommand(progdir));
     try {
@@ -69,7 +74,7 @@ bool HandleListing::isRunning() const {
 
 QStringList HandleListing::lines() const {
     QStringList out;
-    for (const QString& l : d->view.lines())
+    for (const QString& l : d->lines)
         if (!l.isEmpty()) out << l;
     return out;
 }

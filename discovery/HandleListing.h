@@ -1,6 +1,6 @@
 #pragma once
 // The handle listing: runs the handle-listing tool ("Com/hs") through the console runner and
-// keeps, in the service view, every handle line of the maker's USB ports with its process
+// keeps (and shows in the service view) every handle line of the maker's USB ports with its process
 // header ("<header> /\ <handle line>").
 #include <QObject>
 #include <QString>
@@ -9,8 +9,8 @@
 namespace platform {
 class IPc;
 }
-namespace ui {
-class Memo;
+namespace app {
+class LineLog;
 }
 
 namespace discovery {
@@ -18,14 +18,14 @@ namespace discovery {
 class HandleListing : public QObject {
     Q_OBJECT
   public:
-    HandleListing(platform::IPc& pc, ui::Memo& serviceView, QObject* parent = nullptr);
+    HandleListing(platform::IPc& pc, app::LineLog& serviceView, QObject* parent = nullptr);
     ~HandleListing() override;
 
     // startHandleListing: clears the service view and starts the tool.
     void start(const QString& progdir);
     // True while the tool runs (the runner's IsRunning).
     bool isRunning() const;
-    // The collected lines, as the service view holds them.
+    // The collected lines of the last listing.
     QStringList lines() const;
     // Why the last listing could not start (empty when it ran).
     QString lastError() const;

@@ -1,17 +1,10 @@
 #pragma once
-// Saving and copying report lists: the aligned text layout, the CSV layout, the ANSI file
-// bytes (Windows-1251, CR LF, no byte-order mark), and the save dialog flow shared by the
-// ККМ, Регистрация, ФН, Смена and Настройки tabs.
+// Layouts of report lists for files and the clipboard: the aligned text layout, the CSV layout
+// and the ANSI file bytes (Windows-1251, CR LF, no byte-order mark).
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-class QWidget;
-namespace ui {
-class IUi;
-class ReportList;
-}  // namespace ui
 
 namespace info {
 
@@ -41,31 +34,5 @@ QByteArray ansiBytes(const QString& text);
 QByteArray ansiFileBytes(const QStringList& lines);
 // Writes the lines as an ANSI file; false with `error` set when it can't be written.
 bool writeAnsiFile(const QString& path, const QStringList& lines, QString* error = nullptr);
-
-ExportTable tableOf(const ui::ReportList& list, bool onlySelected);
-bool isOneSpaceList(const ui::ReportList& list);
-
-// The save dialog SaveTextFileDialog1: the name and filter chosen last, for the rest of the run.
-struct SaveDialogState {
-    QString fileName;
-    int filterIndex = 1;
-};
-SaveDialogState& saveTextFileDialog();
-
-inline const QString kSaveFilterTxtCsv =
-    QStringLiteral("Текстовый файл (*.txt)|*.txt|Файл CSV (*.csv)|*.csv");
-inline const QString kSaveFilterTxtCsvReg =
-    QStringLiteral("Текстовый файл (*.txt)|*.txt|CSV файл (*.csv)|*.csv");
-inline const QString kReplaceQuestion = QStringLiteral("Файл существует, заменить?");
-
-// The text layout of the list named `lstName` on `form`, to the clipboard or to the file last
-// chosen in the save dialog. A name that is no report list of the form does nothing.
-void listToClipBoardOrSaveTxt(QWidget* form, ui::IUi& ui, const QString& lstName, bool toClip,
-                              bool onlySelected);
-void listSaveCsv(QWidget* form, ui::IUi& ui, const QString& lstName, bool onlySelected);
-
-// The save-to-file flow of every "Сохранить в файл" button: dialog with `filter` and default
-// extension "txt", the overwrite question, then text (filter 1) or CSV (filter 2).
-void saveListToFile(QWidget* form, ui::IUi& ui, const QString& lstName, const QString& filter);
 
 }  // namespace info

@@ -14,13 +14,12 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSysInfo>
-#include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -449,7 +448,8 @@ QString LinuxPc::envVar(const QString& name) {
 }
 
 bool LinuxPc::openFolder(const QString& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // the desktop's file manager, through its standard opener
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 }
 
 }  // namespace platform

@@ -39,7 +39,7 @@ class TestBinding : public QObject {
                               "Не удалось подключиться к драйверу"}));
         QVERIFY(h.find<QLabel>("lblDrvVer")->text().endsWith(" / Драйвер ККТ: Неизвестно"));
         QCOMPARE(h.find<QPushButton>("btnDrvDown")->text(), QString("Установить драйвер"));
-        QVERIFY(!h.window()->context().fptrOK);
+        QVERIFY(!h.window()->session().fptrOK());
     }
 
     void limitedDriverWithoutAddIn() {
@@ -75,7 +75,7 @@ class TestBinding : public QObject {
         QCOMPARE(h.find<QLabel>("lblDrvVer")->text(),
                  QString("ОС: Windows 7 Ultimate (Build 7601) x86 / Драйвер ККТ: Неизвестно"));
         // without a bound driver neither connecting nor scanning starts
-        h.list("lvKKMconnect")->addDataRow({"АТОЛ", "COM5"});
+        h.window()->connectPage->rows().append(app::DeviceRow::fromCells({"АТОЛ", "COM5"}));
         h.selectRow("lvKKMconnect", 0);
         h.click("btnConnectKKM");
         auto msgs = GuiHarness::messages();

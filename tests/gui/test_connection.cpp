@@ -1,10 +1,10 @@
 // Connecting, disconnecting and the saved device list, through the real window.
 #include <QtTest>
 
-#include "app/ConnectPage.h"
 #include "app/Connection.h"
 #include "app/IniFile.h"
-#include "app/shared/Conventions.h"
+#include "app/ui/widgets/Conventions.h"
+#include "discovery/ui/ConnectPage.h"
 #include "tests/support/GuiHarness.h"
 
 using testing_support::GuiHarness;
@@ -76,11 +76,11 @@ class TestConnection : public QObject {
                               "Версия ПО: 5.8.100", "COM порт: COM5",
                               "Имя порта: atol-usbcom_proxy3", "Скорость порта: 115200",
                               "COM порт EoU: COM6", "Имя порта EoU: atol-usbcom_proxy4"}));
-        auto& ctx = h.window()->context();
-        QVERIFY(ctx.kkmConnected);
-        QVERIFY(ctx.isP5);
-        QCOMPARE(ctx.comConnected, QString("COM5"));
-        QCOMPARE(ctx.record.eouPort, QString("COM6"));
+        auto& ctx = h.window()->session();
+        QVERIFY(ctx.kkmConnected());
+        QVERIFY(ctx.isP5());
+        QCOMPARE(ctx.comConnected(), QString("COM5"));
+        QCOMPARE(ctx.record().eouPort, QString("COM6"));
         QCOMPARE(h.rows("lvKKMconnect")[0][3], QString("Подключен"));
         QCOMPARE(h.find<QPushButton>("btnConnectKKM")->text(), QString("Подключить ККМ"));
         QVERIFY(h.find<QPushButton>("btnConnectKKM")->isEnabled());
@@ -94,7 +94,7 @@ class TestConnection : public QObject {
         const int opens = countCalls(h, "open");
         h.click("btnConnectKKM");
         QCOMPARE(countCalls(h, "open"), opens);
-        QVERIFY(ctx.kkmConnected);
+        QVERIFY(ctx.kkmConnected());
         QVERIFY(GuiHarness::messages().isEmpty());
     }
 
@@ -110,10 +110,10 @@ class TestConnection : public QObject {
         QCOMPARE(h.memo(),
                  QStringList({"Подключена ККМ: АТОЛ 27Ф", "Серийный номер: 00106908765432",
                               "Версия ПО: 3.0.8233", "IP адрес: 192.168.77.40"}));
-        auto& ctx = h.window()->context();
-        QCOMPARE(ctx.ipConnected, QString("192.168.77.40"));
-        QVERIFY(ctx.comConnected.isEmpty());
-        QVERIFY(!ctx.isP5);
+        auto& ctx = h.window()->session();
+        QCOMPARE(ctx.ipConnected(), QString("192.168.77.40"));
+        QVERIFY(ctx.comConnected().isEmpty());
+        QVERIFY(!ctx.isP5());
         QCOMPARE(ui::readMarker(read), 0);
         QCOMPARE(h.rows("lvKKMinfo").size(), 0);
         bool sawPort = false;
@@ -132,7 +132,7 @@ class TestConnection : public QObject {
         GuiHarness h(dir.path());
         h.selectRow("lvKKMconnect", 0);
         h.click("btnConnectKKM");
-        QCOMPARE(h.window()->context().ipConnected, QString("192.168.77.40"));
+        QCOMPARE(h.window()->session().ipConnected(), QString("192.168.77.40"));
         QCOMPARE(h.memo().value(0), QString("Подключена ККМ: АТОЛ 27Ф"));
     }
 
@@ -151,7 +151,7 @@ class TestConnection : public QObject {
         h.selectRow("lvKKMconnect", 0);
         h.click("btnConnectKKM");
         QVERIFY(GuiHarness::messageTexts().contains("Порт COM9 не существует"));
-        QVERIFY(!h.window()->context().kkmConnected);
+        QVERIFY(!h.window()->session().kkmConnected());
         QCOMPARE(h.find<QPushButton>("btnConnectKKM")->text(), QString("Подключить ККМ"));
     }
 
@@ -163,7 +163,7 @@ class TestConnection : public QObject {
         });
         QCOMPARE(GuiHarness::messages().value(0).text, QString("(5) Некорректные данные"));
         QCOMPARE(GuiHarness::messages().value(0).title, QString(""));
-        QVERIFY(!h->window()->context().kkmConnected);
+        QVERIFY(!h->window()->session().kkmConnected());
         // the port exists, so the busy-port check runs and finds no holder
         QCOMPARE(h->memo().first(), QString("[Проверка используемых портов...]"));
         QCOMPARE(h->memo().last(), QString("Не определено"));
@@ -184,7 +184,7 @@ class TestConnection : public QObject {
         QCOMPARE(h->memo(),
                  QStringList({"COM5: atol-usbcom_proxy3 - занят, используется процессом:",
                               "C:\\Program Files\\Kassa\\kassa.exe"}));
-        QVERIFY(!h->window()->context().kkmConnected);
+        QVERIFY(!h->window()->session().kkmConnected());
         // the listing's lines are kept in the service view
         QVERIFY(h->memo("mmoServ").join('\n').contains("atol-usbcom_proxy3"));
     }
@@ -197,7 +197,7 @@ class TestConnection : public QObject {
         });
         QCOMPARE(h->memo(), QStringList({"Для работы с кассами на платформе 2.5, версия драйвера "
                                          "ККТ должна быть не выше 10.10.0.0"}));
-        QVERIFY(!h->window()->context().kkmConnected);
+        QVERIFY(!h->window()->session().kkmConnected());
         QVERIFY(GuiHarness::messages().isEmpty());  // no driver-error box for this case
         const QStringList calls = h->driverCalls();
         QCOMPARE(calls.mid(calls.lastIndexOf("open") + 1, 2), QStringList({"version", "close"}));
@@ -212,9 +212,9 @@ class TestConnection : public QObject {
         h.list("lvKKMinfo")->addDataRow({"Модель", "АТОЛ 30Ф"});
         h.click("btnDiscKKM");
         QCOMPARE(h.memo(), QStringList({"АТОЛ 30Ф (№ 00106107311234) - отключена"}));
-        auto& ctx = h.window()->context();
-        QVERIFY(!ctx.kkmConnected);
-        QVERIFY(ctx.comConnected.isEmpty());
+        auto& ctx = h.window()->session();
+        QVERIFY(!ctx.kkmConnected());
+        QVERIFY(ctx.comConnected().isEmpty());
         QCOMPARE(h.rows("lvKKMconnect")[0][3], QString("Доступен"));
         QCOMPARE(h.rows("lvKKMinfo").size(), 1);
         // a second press has nothing to disconnect
@@ -231,7 +231,9 @@ class TestConnection : public QObject {
         {
             GuiHarness h(dir.path());
             QCOMPARE(h.rows("lvKKMconnect").size(), 3);
-            h.list("lvKKMconnect")->removeRow(0);  // the list changes (as a scan does)
+            // the list changes (as a scan does)
+            auto& rows = h.window()->connectPage->rows();
+            rows.setRows(rows.rows().mid(1));
             h.find<QCheckBox>("chkTCPIP")->setChecked(false);
             h.close();
         }
@@ -314,10 +316,10 @@ class TestConnection : public QObject {
         QVERIFY(!h.driverCalls().contains("open"));
         QCOMPARE(conn.check_openKKM_com("123", false),
                  QString("АТОЛ 91Ф (№ 777) / Версия ПО: 3.1"));
-        QVERIFY(!h.window()->context().fptr->isOpened());  // stayconnect false closes again
+        QVERIFY(!h.window()->session().fptr()->isOpened());  // stayconnect false closes again
         h.selectRow("lvKKMconnect", 0);
         h.click("btnConnectKKM");
-        QCOMPARE(h.window()->context().comConnected, QString("COM123"));
+        QCOMPARE(h.window()->session().comConnected(), QString("COM123"));
     }
 
     void columnOptions() {

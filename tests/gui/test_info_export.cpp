@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/shared/FileDialog.h"
-#include "app/shared/ReportList.h"
-#include "info/ReportExport.h"
+#include "app/ui/widgets/FileDialog.h"
+#include "app/ui/widgets/ReportList.h"
+#include "info/ui/ListExport.h"
 #include "tests/gui/test_info_support.h"
 
 using testing_support::GuiHarness;
@@ -173,8 +173,7 @@ class TestInfoExport : public QObject {
     void unknownListNameDoesNothing() {
         GuiHarness h;
         QGuiApplication::clipboard()->setText("keep");
-        info::listToClipBoardOrSaveTxt(h.window(), *h.window()->context().ui, "lvNoSuch", true,
-                                       false);
+        info::listToClipBoardOrSaveTxt(h.window(), h.window()->windowUi(), "lvNoSuch", true, false);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("keep"));
     }
 };

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/shared/Conventions.h"
-#include "app/shared/ReportList.h"
+#include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/ReportList.h"
 #include "tests/gui/test_info_support.h"
 
 using testing_support::GuiHarness;

@@ -2,8 +2,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/shared/Conventions.h"
-#include "app/shared/ReportList.h"
+#include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/ReportList.h"
 #include "tests/gui/test_info_support.h"
 
 using testing_support::GuiHarness;
@@ -80,7 +80,7 @@ class TestInfoKkm : public QObject {
         });
         GuiHarness h;
         QVERIFY(connectTo(h, "192.168.77.40"));
-        QVERIFY(!h.window()->context().isP5);
+        QVERIFY(!h.window()->session().isP5());
         const int from = h.driverLog().size();
         h.click("btnGetKKMinfo");
         const auto rows = h.rows("lvKKMinfo");

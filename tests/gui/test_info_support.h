@@ -6,9 +6,9 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/ConnectPage.h"
 #include "app/Connection.h"
-#include "app/UnitSet.h"
+#include "app/ui/UnitSet.h"
+#include "discovery/ui/ConnectPage.h"
 #include "tests/support/GuiHarness.h"
 
 namespace info_test {
@@ -34,10 +34,10 @@ inline QJsonObject merged(QJsonObject base, const QJsonObject& changes) {
 
 // Connects the window as the connect action does: "5" the USB register, an IP the network one.
 inline bool connectTo(testing_support::GuiHarness& h, const QString& portOrIp) {
-    auto& ctx = h.window()->context();
+    auto& session = h.window()->session();
     const QString result = h.window()->connectPage->connection().check_openKKM_com(portOrIp, true);
-    ctx.kkmConnected = !result.isEmpty();
-    return ctx.kkmConnected;
+    session.setKkmConnected(!result.isEmpty());
+    return session.kkmConnected();
 }
 
 // Driver calls logged from entry `from` on, as "method(arg,arg)".

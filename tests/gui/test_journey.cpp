@@ -2,9 +2,9 @@
 // click, restart and find the list again.
 #include <QtTest>
 
-#include "app/ConnectPage.h"
-#include "app/shared/FileDialog.h"
+#include "app/ui/widgets/FileDialog.h"
 #include "discovery/DeviceScan.h"
+#include "discovery/ui/ConnectPage.h"
 #include "tests/support/GuiHarness.h"
 
 using testing_support::GuiHarness;
@@ -80,7 +80,7 @@ class TestJourney : public QObject {
         h.click("btnScanConnect");
         QTRY_COMPARE(h.find<QPushButton>("btnScanConnect")->text(), QString("Найти ККМ"));
         doubleClickRow(h.list("lvKKMconnect"), 0);
-        QVERIFY(h.window()->context().kkmConnected);
+        QVERIFY(h.window()->session().kkmConnected());
         struct Tab {
             const char* tab;
             const char* read;

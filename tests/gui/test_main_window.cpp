@@ -2,9 +2,9 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "app/ConnectPage.h"
-#include "app/shared/Memo.h"
-#include "app/shared/ReportList.h"
+#include "app/ui/widgets/Memo.h"
+#include "app/ui/widgets/ReportList.h"
+#include "discovery/ui/ConnectPage.h"
 #include "tests/support/GuiHarness.h"
 
 using testing_support::GuiHarness;

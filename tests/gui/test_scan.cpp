@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/shared/Memo.h"
-#include "app/shared/ReportList.h"
+#include "app/ui/widgets/Memo.h"
+#include "app/ui/widgets/ReportList.h"
 #include "discovery/DeviceScan.h"
 #include "tests/support/GuiHarness.h"
 
@@ -159,7 +159,7 @@ class TestScan : public QObject {
         GuiHarness h;
         scanOf(h)->setPacing(1, 201, 10);
         setOptions(h, false, true);
-        h.list("lvKKMconnect")->addDataRow({"старая", "COM3", "", "", "", "", "", ""});
+        h.window()->connectPage->rows().append(app::DeviceRow::fromCells({"старая", "COM3"}));
         const auto before = h.driverLog().size();
         h.click("btnScanConnect");
         QVERIFY(scanOf(h)->waitForWorkers(5000));

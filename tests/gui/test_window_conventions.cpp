@@ -2,9 +2,8 @@
 // the guards and the driver-error report.
 #include <QtTest>
 
-#include "app/ConnectPage.h"
-#include "app/OtherTabs.h"
-#include "app/shared/Conventions.h"
+#include "app/ui/widgets/Conventions.h"
+#include "discovery/ui/ConnectPage.h"
 #include "emulator/VirtualPc.h"
 #include "tests/support/GuiHarness.h"
 
@@ -71,24 +70,24 @@ class TestWindowConventions : public QObject {
     void serviceTimerRunsOnlyOnItsTab() {
         GuiHarness h;
         auto* w = h.window();
-        QVERIFY(!w->tmrServ->isActive());
+        QVERIFY(!w->servPage->tmrServ->isActive());
         h.selectTab("tabServ");
-        QVERIFY(w->tmrServ->isActive());
-        w->timerTick();
+        QVERIFY(w->servPage->tmrServ->isActive());
+        w->servPage->timerTick();
         QVERIFY(!h.find<QLineEdit>("edtSysTime")->text().isEmpty());
         QVERIFY(h.find<QLineEdit>("edtKKMtime")->text().isEmpty());  // not connected
         QVERIFY(!h.driverCalls().contains("queryData"));
         // connected: the register's clock is read
-        w->context().fptr->setSingleSetting("Port", "0");
-        w->context().fptr->setSingleSetting("ComFile", "5");
-        w->context().fptr->applySingleSettings();
-        w->context().fptr->open();
-        w->context().kkmConnected = true;
-        w->timerTick();
+        w->session().fptr()->setSingleSetting("Port", "0");
+        w->session().fptr()->setSingleSetting("ComFile", "5");
+        w->session().fptr()->applySingleSettings();
+        w->session().fptr()->open();
+        w->session().setKkmConnected(true);
+        w->servPage->timerTick();
         QVERIFY(!h.find<QLineEdit>("edtKKMtime")->text().isEmpty());
         QVERIFY(h.driverCalls().contains("getParamDateTime"));
         h.selectTab("tabKKMinfo");
-        QVERIFY(!w->tmrServ->isActive());
+        QVERIFY(!w->servPage->tmrServ->isActive());
     }
 
     void wheelScrollsOnlyTheActiveTabsScrollableList() {
@@ -119,7 +118,7 @@ class TestWindowConventions : public QObject {
                  QStringList({"Данные не получены. Сначала нажмите кнопку \"Считать\""}));
         ui::setReadMarker(button, 1);
         QVERIFY(!ui::dataNotReceived(button, rec));
-        auto& f = *h.window()->context().fptr;
+        auto& f = *h.window()->session().fptr();
         f.queryData();  // fails: nothing opened
         rec.shown.clear();
         rec.captions.clear();

@@ -7,27 +7,12 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 
-#include "app/shared/Memo.h"
-#include "app/shared/ReportList.h"
+#include "app/ui/widgets/Memo.h"
+#include "app/ui/widgets/ReportList.h"
 #include "driver/DriverLog.h"
 #include "emulator/Bench.h"
 
 namespace testing_support {
-
-void useBench(const QByteArray& json) {
-    if (json.isEmpty())
-        emu::World::instance().loadDemo();
-    else
-        emu::World::instance().loadJson(json, QStringLiteral("test bench"));
-}
-
-QJsonObject demoBench() {
-    return QJsonDocument::fromJson(emu::World::demoBenchJson()).object();
-}
-
-QByteArray toJson(const QJsonObject& o) {
-    return QJsonDocument(o).toJson();
-}
 
 GuiHarness::GuiHarness(const QString& progdir) {
     ui::MessageBox::setTestMode(true);

@@ -8,10 +8,19 @@
 #include <QtWidgets>
 #include <memory>
 
-#include "app/Program.h"
-#include "app/shared/Memo.h"
-#include "app/shared/MessageBox.h"
-#include "app/shared/ReportList.h"
+#include "app/ui/Program.h"
+#include "app/ui/UnitSet.h"
+#include "app/ui/widgets/Memo.h"
+#include "app/ui/widgets/MessageBox.h"
+#include "app/ui/widgets/ReportList.h"
+#include "cliche/ui/KlishePage.h"
+#include "discovery/ui/ConnectPage.h"
+#include "documents/ui/CheckPage.h"
+#include "documents/ui/ShiftPage.h"
+#include "info/ui/InfoPages.h"
+#include "service/ui/ServPage.h"
+#include "settings/ui/SetPage.h"
+#include "tests/support/Benches.h"
 
 namespace ui {
 class ReportList;
@@ -19,12 +28,6 @@ class Memo;
 }  // namespace ui
 
 namespace testing_support {
-
-// Writes `json` to a bench file and makes it the bench in use (empty: the demo bench).
-void useBench(const QByteArray& json);
-// The demo bench as a JSON object, for tests that change a part of it.
-QJsonObject demoBench();
-QByteArray toJson(const QJsonObject& o);
 
 class GuiHarness {
   public:

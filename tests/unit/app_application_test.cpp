@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/shared/Conventions.h"
-#include "app/shared/MessageBox.h"
+#include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/MessageBox.h"
 #include "driver/Fptr.h"
 #include "emulator/Bench.h"
 #include "emulator/VirtualRegister.h"

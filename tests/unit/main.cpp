@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/Application.h"
-#include "app/shared/MessageBox.h"
+#include "app/ui/Application.h"
+#include "app/ui/widgets/MessageBox.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",

@@ -3,7 +3,8 @@
 
 #include <QHeaderView>
 
-#include "app/shared/ReportList.h"
+#include "app/ui/widgets/ReportList.h"
+#include "info/ui/ListExport.h"
 
 namespace {
 
@@ -96,3 +97,25 @@ TEST_F(ListFixture, RowMarks) {
 }
 
 }  // namespace
+
+TEST(InfoExport, TableOfAReportListSkipsFillersAndHiddenColumns) {
+    ui::ReportList list;
+    list.setOneSpaceEmptyCells(true);  // the settings list
+    list.setColumns({{"Ид.", 50}, {"Тип", 50, false}, {"Имя", 100}, {"Значение", 100}});
+    list.resize(300, 200);
+    list.addDataRow({"", "", "Общие", ""}, ui::ReportList::kMarkGroup);
+    list.addDataRow({"37", "number", "Печать", "1"});
+    list.fillGrid();
+    ASSERT_GT(list.rowCount(), 2);  // filler rows follow
+    list.addDataRow({"71", "string", "IP", "0.0.0.0"});
+    const auto t = info::tableOf(list, false);
+    EXPECT_EQ(t.headers, QStringList({"Ид.", "Имя", "Значение"}));
+    ASSERT_EQ(t.rows.size(), 3);
+    EXPECT_EQ(t.rows[0], QStringList({"", "Общие", ""}));
+    EXPECT_EQ(t.rows[2], QStringList({"71", "IP", "0.0.0.0"}));
+    EXPECT_TRUE(list.oneSpaceEmptyCells());
+    list.selectRow(2);
+    const auto selected = info::tableOf(list, true);
+    ASSERT_EQ(selected.rows.size(), 1);
+    EXPECT_EQ(selected.rows[0][0], "71");
+}

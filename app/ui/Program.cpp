@@ -1,0 +1,31 @@
+#include "app/ui/Program.h"
+
+#include <QJsonObject>
+
+#include "emulator/Bench.h"
+#include "emulator/VirtualPc.h"
+#include "emulator/VirtualRegister.h"
+#include "platform/LinuxPc.h"
+
+namespace app {
+
+std::unique_ptr<platform::IPc> setUpDriverAndPc() {
+    auto& world = emu::World::instance();  // throws emu::BenchError
+    drv::setDispatchFactory(&emu::VirtualRegister::create);
+    std::lock_guard lock(world.mutex());
+    if (world.pc().value("real").toBool(false))
+        return std::make_unique<platform::LinuxPc>(world.pc().value("windowsRoot").toString("/"));
+    return std::make_unique<emu::VirtualPc>();
+}
+
+Program createProgram() {
+    Program p;
+    p.pc = setUpDriverAndPc();
+    p.mainWindow = std::make_unique<TFormSet>(*p.pc);
+    p.portDialog = std::make_unique<TformPortSet>(p.mainWindow.get());
+    p.updateDialog = std::make_unique<TFormUpdate>(p.mainWindow.get());
+    p.setEditor = std::make_unique<TFormSetSet>(p.mainWindow.get());
+    return p;
+}
+
+}  // namespace app

@@ -1,0 +1,31 @@
+#pragma once
+// The program: the driver and PC in use, the main window and its three dialogs.
+#include <QString>
+#include <memory>
+
+#include "app/ui/Dialogs.h"
+#include "app/ui/UnitSet.h"
+#include "platform/Pc.h"
+
+namespace platform {
+class IPc;
+}
+
+namespace app {
+
+struct Program {
+    std::unique_ptr<platform::IPc> pc;
+    std::unique_ptr<TFormSet> mainWindow;
+    std::unique_ptr<TformPortSet> portDialog;
+    std::unique_ptr<TFormUpdate> updateDialog;
+    std::unique_ptr<TFormSetSet> setEditor;
+};
+
+// Loads the bench (VELMOR_BENCH or the demo), installs the virtual register as the driver and
+// picks the PC. Throws std::runtime_error with a message naming the bench file and the problem.
+std::unique_ptr<platform::IPc> setUpDriverAndPc();
+
+// Creates the main window and the dialogs in the program's order.
+Program createProgram();
+
+}  // namespace app

@@ -1,0 +1,231 @@
+#include "app/ui/UnitSet.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMenu>
+#include <QScreen>
+#include <QShortcut>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include "app/DeviceRows.h"
+#include "app/ui/Page.h"
+#include "app/ui/widgets/Memo.h"
+#include "app/ui/widgets/ReportList.h"
+#include "cliche/ui/KlishePage.h"
+#include "discovery/ui/ConnectPage.h"
+#include "documents/ui/CheckPage.h"
+#include "documents/ui/ShiftPage.h"
+#include "info/ui/CopyMenu.h"
+#include "info/ui/InfoPages.h"
+#include "platform/Pc.h"
+#include "service/ui/ServPage.h"
+#include "settings/ui/SetPage.h"
+
+namespace app {
+
+TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      windowUi_(this) {
+    setObjectName("TFormSet");
+    setWindowTitle(kWindowCaption);
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPixelSize(12);
+    setFont(f);
+    setFixedSize(kClientWidth, kClientHeight);
+    if (auto* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    // 1. program directory
+    session_ = new Session(
+        pc,
+        QDir(progdir.isEmpty() ? QCoreApplication::applicationDirPath() : progdir).absolutePath() +
+            '/',
+        this);
+    connect(session_, &Session::viewResetRequested, this, &TFormSet::resetViews);
+    connect(session_, &Session::connected, this, [this] {
+        for (Page* p : pages_) p->connectionChanged();
+    });
+    // 2. the debug privilege has no counterpart here: reading /proc needs none.
+    createPages();
+    // 3. system menu item "Поверх всех окон" (command 1000)
+    actStayOnTop = new QAction(QStringLiteral("Поверх всех окон"), this);
+    actStayOnTop->setObjectName("actStayOnTop");
+    actStayOnTop->setCheckable(true);
+    actStayOnTop->setData(1000);
+    connect(actStayOnTop, &QAction::triggered, this, &TFormSet::toggleStayOnTop);
+    // 4. wheel rule
+    for (auto* list : findChildren<ui::ReportList*>())
+        list->setWheelRule([this] {
+            auto* active = activeTabList();
+            return active && active->scrollBarEnabled();
+        });
+    // the popup menu pmCopy of the report lists (copy a row or the whole list)
+    info::installCopyMenu(this, windowUi_, [this] { return activeTabList(); });
+    // 5.
+    session_->clearConnection();
+    // 6. the columns of lvSetKKM are laid out once the window is shown and sized
+    // 7.
+    connectPage->loadSaved();
+
+    auto* ctrlR = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+    connect(ctrlR, &QShortcut::activated, this, &TFormSet::toggleServiceView);
+    auto* ctrlE = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(ctrlE, &QShortcut::activated, this, &TFormSet::openEouFolder);
+    connect(pgcSet, &QTabWidget::currentChanged, this, &TFormSet::pgcSetChange);
+}
+
+TFormSet::~TFormSet() = default;
+
+void TFormSet::createPages() {
+    pgcSet = new QTabWidget(this);
+    pgcSet->setObjectName("pgcSet");
+    pgcSet->setGeometry(0, 0, kClientWidth + 2, kClientHeight);
+    // all nine tabs stay in view, as on the original's Tahoma font
+    pgcSet->setUsesScrollButtons(false);
+    pgcSet->tabBar()->setElideMode(Qt::ElideNone);
+    pgcSet->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px 3px 1px; }"));
+    const PageContext ctx{*session_, windowUi_, serviceLog_};
+    connectPage = new discovery::ConnectPage(ctx);
+    kkmInfoPage = new info::KkmInfoPage(ctx);
+    regInfoPage = new info::RegInfoPage(ctx);
+    fnInfoPage = new info::FnInfoPage(ctx);
+    shiftPage = new documents::ShiftPage(ctx);
+    checkPage = new documents::CheckPage(ctx);
+    klishePage = new cliche::KlishePage(ctx);
+    setPage = new settings::SetPage(ctx);
+    servPage = new service::ServPage(ctx);
+    pages_ = {connectPage, kkmInfoPage, regInfoPage, fnInfoPage, shiftPage,
+              checkPage,   klishePage,  setPage,     servPage};
+    for (Page* p : pages_) pgcSet->addTab(p, p->caption());
+    activePage_ = pages_.first();
+
+    mmoServ = new ui::Memo(this);
+    mmoServ->setObjectName("mmoServ");
+    mmoServ->setGeometry(kClientWidth + 8, 8, 400, kClientHeight - 16);
+    mmoServ->hide();
+    mmoServ->setLog(&serviceLog_);
+}
+
+QList<QAbstractButton*> TFormSet::readButtons() const {
+    QList<QAbstractButton*> out;
+    for (Page* p : pages_)
+        if (auto* b = p->readButton()) out << b;
+    return out;
+}
+
+ui::ReportList* TFormSet::activeTabList() const {
+    auto* page = qobject_cast<Page*>(pgcSet->currentWidget());
+    return page ? page->reportList() : nullptr;
+}
+
+void TFormSet::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (shown_) return;
+    shown_ = true;
+    formShow();
+}
+
+void TFormSet::formShow() {
+    // layouts must have their sizes before the grids are filled
+    for (int i = 0; i < pgcSet->count(); ++i)
+        if (auto* l = pgcSet->widget(i)->layout()) {
+            pgcSet->widget(i)->resize(pgcSet->currentWidget()->size());
+            l->activate();
+        }
+    // 1.
+    for (auto* b : readButtons()) b->setText(ui::btnValRead);
+    // 2. binding steps 1 to 5
+    binding_ = bindDriver(session_->pc());
+    setWindowTitle(kWindowCaption + binding_.titleSuffix);
+    // 3. to 5.: the date of the archive search, the list columns, the manual clock
+    for (Page* p : pages_) p->windowShown();
+    session_->setKkmConnected(false);
+    session_->setP5(false);
+    pgcSet->setCurrentIndex(0);
+    // 6. binding steps 6 to 8
+    session_->bind(std::move(binding_.fptr), binding_.fptrOK, binding_.drvVer);
+    connectPage->showBinding(binding_);
+    // 7.
+    for (int c : {colEouProxy, colKkmProxy, colSpeed})
+        connectPage->lvKKMconnect->setColumnHidden(c, true);
+    // 8.
+    resetViews();
+}
+
+void TFormSet::resetViews() {
+    for (Page* p : pages_) p->resetView();
+    for (auto* b : readButtons()) ui::setReadMarker(b, 0);
+}
+
+void TFormSet::closeEvent(QCloseEvent* e) {
+    if (!closed_) {
+        closed_ = true;
+        // 1.
+        if (connectPage->saveSettings() != SaveResult::Saved)
+            windowUi_.message(QStringLiteral("Нет доступа для записи настроек"),
+                              ui::Icon::Information, std::nullopt);
+        // 2.
+        session_->closeDriver();
+        // 3.
+        for (const auto& p : session_->pc().processes()) {
+            if (QFileInfo(QString(p.imagePath).replace('\\', '/'))
+                    .fileName()
+                    .compare(QLatin1String("EthOverUsbTest.exe"), Qt::CaseInsensitive) == 0) {
+                session_->pc().terminateProcess(p.pid);
+                break;
+            }
+        }
+        // 4.
+        session_->pc().closeScanTestPort();
+    }
+    QWidget::closeEvent(e);
+}
+
+void TFormSet::toggleServiceView() {
+    if (mmoServ->isHidden()) {
+        mmoServ->show();
+        setFixedWidth(mmoServ->width() + 2 * mmoServ->x() - pgcSet->width() + 3);
+    } else {
+        mmoServ->hide();
+        setFixedWidth(pgcSet->width() - 2);
+    }
+}
+
+void TFormSet::openEouFolder() {
+    QString dir = session_->pc().envVar(QStringLiteral("programdata"));
+    session_->pc().openFolder(dir + QStringLiteral("\\ATOL\\EoU\\"));
+}
+
+void TFormSet::toggleStayOnTop() {
+    const bool onTop = !(windowFlags() & Qt::WindowStaysOnTopHint);
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    actStayOnTop->setChecked(onTop);
+    show();
+}
+
+void TFormSet::contextMenuEvent(QContextMenuEvent* e) {
+    // Linux window managers have no system menu for programs to extend; the window's own
+    // context menu carries the item instead.
+    QMenu menu(this);
+    menu.addSeparator();
+    menu.addAction(actStayOnTop);
+    menu.exec(e->globalPos());
+}
+
+void TFormSet::pgcSetChange(int) {
+    auto* page = qobject_cast<Page*>(pgcSet->currentWidget());
+    if (page == activePage_) return;
+    if (activePage_) activePage_->setActive(false);
+    activePage_ = page;
+    if (page) page->setActive(true);
+}
+
+}  // namespace app

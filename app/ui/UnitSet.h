@@ -1,0 +1,105 @@
+#pragma once
+// TFormSet: the main window. It composes the nine tab pages and loops over them (reset of the
+// views, read buttons, the active tab's list, connection changes); each page owns its controls.
+#include <QAction>
+#include <QList>
+#include <QWidget>
+
+#include "app/DriverBinding.h"
+#include "app/LineLog.h"
+#include "app/Session.h"
+#include "app/ui/widgets/Conventions.h"
+
+class QAbstractButton;
+class QTabWidget;
+namespace ui {
+class Memo;
+class ReportList;
+}  // namespace ui
+namespace info {
+class KkmInfoPage;
+class RegInfoPage;
+class FnInfoPage;
+}  // namespace info
+namespace discovery {
+class ConnectPage;
+}
+namespace documents {
+class ShiftPage;
+class CheckPage;
+}  // namespace documents
+namespace cliche {
+class KlishePage;
+}
+namespace settings {
+class SetPage;
+}
+namespace service {
+class ServPage;
+}
+
+namespace app {
+
+class Page;
+
+class TFormSet : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kClientWidth = 698;
+    static constexpr int kClientHeight = 672;
+
+    // `progdir` overrides the program directory (tests); empty: the executable's directory.
+    explicit TFormSet(platform::IPc& pc, const QString& progdir = {}, QWidget* parent = nullptr);
+    ~TFormSet() override;
+
+    Session& session() { return *session_; }
+    ui::IUi& windowUi() { return windowUi_; }
+    const Binding& binding() const { return binding_; }
+    const QList<Page*>& pages() const { return pages_; }
+
+    QTabWidget* pgcSet = nullptr;
+    ui::Memo* mmoServ = nullptr;
+    discovery::ConnectPage* connectPage = nullptr;
+    info::KkmInfoPage* kkmInfoPage = nullptr;
+    info::RegInfoPage* regInfoPage = nullptr;
+    info::FnInfoPage* fnInfoPage = nullptr;
+    documents::ShiftPage* shiftPage = nullptr;
+    documents::CheckPage* checkPage = nullptr;
+    cliche::KlishePage* klishePage = nullptr;
+    settings::SetPage* setPage = nullptr;
+    service::ServPage* servPage = nullptr;
+    QAction* actStayOnTop = nullptr;  // system-menu command 1000
+
+    // The read buttons, in the order of the tabs.
+    QList<QAbstractButton*> readButtons() const;
+    // The report list of the active tab for the wheel rule (lvKlishe for the cliche tab).
+    ui::ReportList* activeTabList() const;
+
+  public slots:
+    void resetViews();
+    void toggleServiceView();  // Ctrl+R
+    void openEouFolder();      // Ctrl+E
+    void toggleStayOnTop();
+    void pgcSetChange(int index);
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+  private:
+    void createPages();
+    void formShow();
+    template <typename P>
+    P* addPage();
+    ui::WindowUi windowUi_;
+    Session* session_ = nullptr;
+    LineLog serviceLog_;
+    QList<Page*> pages_;
+    Page* activePage_ = nullptr;
+    Binding binding_;
+    bool shown_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,57 @@
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <cstdio>
+
+#include "app/Ui.h"
+#include "app/ui/Application.h"
+#include "app/ui/Program.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminate(int) {
+    const char c = 1;
+    [[maybe_unused]] auto n = ::write(signalPipe[0], &c, 1);
+}
+
+// SIGTERM and SIGINT close the main window the ordinary way, so the list is saved and the
+// driver closed (a session logout ends the program cleanly).
+void closeOnTerminate(QWidget* window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+        char c = 0;
+        [[maybe_unused]] auto n = ::read(signalPipe[1], &c, 1);
+        window->close();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onTerminate;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    app::Application app(argc, argv);
+    app::Program program;
+    try {
+        program = app::createProgram();
+    } catch (const std::exception& e) {
+        const QString text = QString::fromUtf8(e.what());
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+        QMessageBox::critical(nullptr, ui::appTitle(), text);
+        return 2;
+    }
+    closeOnTerminate(program.mainWindow.get());
+    program.mainWindow->show();
+    return app.exec();
+}

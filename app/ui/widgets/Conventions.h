@@ -1,0 +1,66 @@
+#pragma once
+// Shared conventions of every tab: busy buttons, read markers, the data-not-received guard,
+// the driver-error report, text measuring, and the window's IUi.
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "app/Ui.h"
+
+class QAbstractButton;
+class QWidget;
+
+namespace ui {
+
+// Busy for the lifetime of the object: "Подождите...", disabled, messages processed once; the
+// button is enabled and its caption restored at the end whatever the outcome.
+class BusyButton {
+  public:
+    BusyButton(QAbstractButton* button, IUi& ui, std::optional<QString> restoreCaption = {});
+    ~BusyButton();
+    BusyButton(const BusyButton&) = delete;
+    BusyButton& operator=(const BusyButton&) = delete;
+
+  private:
+    QPointer<QAbstractButton> button_;
+    QString caption_;
+};
+
+// The busy indicator of a button for rules that run long (IBusy).
+class ButtonBusy : public IBusy {
+  public:
+    ButtonBusy(QAbstractButton* button, IUi& ui, std::optional<QString> restoreCaption = {});
+    void setBusy(bool on) override;
+
+  private:
+    QPointer<QAbstractButton> button_;
+    IUi& ui_;
+    std::optional<QString> caption_;
+    std::unique_ptr<BusyButton> scope_;
+};
+
+// Read marker in the button's tag: 0 not read since the last reset, 1 read.
+int readMarker(const QAbstractButton* button);
+void setReadMarker(QAbstractButton* button, int marker);
+// Shows the message and returns true when the tab was not read yet.
+bool dataNotReceived(const QAbstractButton* button, IUi& ui);
+
+// Width of a one-line text in `font`, measured by a throwaway label placed on `parent`.
+int measureTextWidth(const QString& text, const QFont& font, QWidget* parent);
+
+// IUi of a window: message boxes owned by `owner`, real event processing.
+class WindowUi : public IUi {
+  public:
+    explicit WindowUi(QWidget* owner) : owner_(owner) {}
+    void message(const QString& text, Icon icon, std::optional<QString> caption) override;
+    bool confirm(const QString& text) override;
+    void processEvents() override;
+    void pause(int ms) override;
+
+  private:
+    QWidget* owner_;
+};
+
+}  // namespace ui

@@ -1,0 +1,60 @@
+#include "app/ui/widgets/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QQueue>
+
+namespace ui {
+namespace {
+bool gTestMode = false;
+QQueue<QMessageBox::StandardButton>& answers() {
+    static QQueue<QMessageBox::StandardButton> q;
+    return q;
+}
+QList<MessageBox::Record>& records() {
+    static QList<MessageBox::Record> r;
+    return r;
+}
+QMessageBox::Icon qtIcon(Icon i) {
+    switch (i) {
+        case Icon::Error:
+            return QMessageBox::Critical;
+        case Icon::Warning:
+            return QMessageBox::Warning;
+        case Icon::Question:
+            return QMessageBox::Question;
+        default:
+            return QMessageBox::Information;
+    }
+}
+}  // namespace
+
+QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text, Icon icon,
+                                             const QString& title,
+                                             QMessageBox::StandardButtons buttons) {
+    records().append({title, text, icon, buttons});
+    if (!answers().isEmpty()) return answers().dequeue();
+    if (gTestMode) return (buttons & QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
+    QMessageBox box(qtIcon(icon), title, text, buttons, parent);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBox::setTestMode(bool on) {
+    gTestMode = on;
+}
+bool MessageBox::testMode() {
+    return gTestMode;
+}
+void MessageBox::setNextAnswer(QMessageBox::StandardButton a) {
+    answers().enqueue(a);
+}
+QList<MessageBox::Record> MessageBox::history() {
+    return records();
+}
+void MessageBox::clearHistory() {
+    records().clear();
+    answers().clear();
+}
+
+}  // namespace ui
