@@ -35,6 +35,36 @@ class TestMainWindow : public QObject {
         QCOMPARE(w->size(), QSize(698, 672));
         for (auto* b : w->readButtons()) QCOMPARE(b->text(), QString("Cчитать"));
     }
+
+    void settingsNameColumnFillsTheShownList() {
+        GuiHarness h;
+        auto* list = h.list("lvSetKKM");
+        const int name = list->columnByCaption("Имя");
+        const int value = list->columnByCaption("Значение");
+        // sized once the window is shown: the list's own width, not the start-up default
+        QVERIFY(list->width() > 300);
+        QCOMPARE(list->columnWidth(name), list->width() - list->columnWidth(value) + 1);
+        QVERIFY(list->isColumnHidden(list->columnByCaption("Тип")));
+    }
+
+    void everyTabIsAPageTheWindowLoopsOver() {
+        GuiHarness h;
+        auto* w = h.window();
+        QCOMPARE(w->pages().size(), 9);
+        QCOMPARE(w->readButtons().size(), 7);
+        // each tab answers its own list for the wheel rule and the copy menu
+        const QList<QPair<QString, QString>> lists = {{"tabConnectKKM", "lvKKMconnect"},
+                                                      {"tabKKMinfo", "lvKKMinfo"},
+                                                      {"tabShift", "lvShiftInfo"},
+                                                      {"tabKlishe", "lvKlishe"},
+                                                      {"tabSet", "lvSetKKM"},
+                                                      {"tabCheck", ""}};
+        for (const auto& [tab, list] : lists) {
+            h.selectTab(tab);
+            auto* active = w->activeTabList();
+            QCOMPARE(active ? active->objectName() : QString(), list);
+        }
+    }
 };
 
 QTEST_MAIN(TestMainWindow)
