@@ -1,0 +1,90 @@
+#pragma once
+// Reading the register's settings table and laying it out as the rows of the settings list:
+// groups in order, each under a caption row, names, shown values and descriptions from the
+// catalogue.
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "settings/Catalogue.h"
+
+namespace drv {
+class Fptr;
+}
+namespace ui {
+class IUi;
+}
+
+namespace settings {
+
+inline constexpr int kCaptionMark = 20;
+inline const QString kNoCatalogue =
+    QStringLiteral("В каталоге программы отсутствует файл настроек ККТ");
+
+// The cliche formatting mark: U+290A as the register stores it, U+16A5 as the list shows it.
+inline constexpr char16_t kStoredMark = u'\u290A';
+inline constexpr char16_t kShownMark = u'\u16A5';
+inline QString toShownMarks(QString text) {
+    return text.replace(QChar(kStoredMark), QChar(kShownMark));
+}
+inline QString toStoredMarks(QString text) {
+    return text.replace(QChar(kShownMark), QChar(kStoredMark));
+}
+
+// One setting as the register reported it: identifier (decimal text) and raw value text.
+struct DeviceSetting {
+    QString id;
+    QString raw;
+    bool operator==(const DeviceSetting&) const = default;
+};
+using DeviceTable = QList<DeviceSetting>;
+
+// One row of the settings list. The columns, in order: identifier, name (a caption row holds
+// "[" + group + "]"), editor kind, shown value, description, raw value from the register, and
+// the baseline (the shown value as read or as last saved).
+struct SettingRow {
+    QString id;
+    QString name;
+    QString kind;
+    QString shown;
+    QString description;
+    QString raw;
+    QString baseline;
+    int mark = 0;  // kCaptionMark for a group caption row
+
+    bool isCaption() const { return mark == kCaptionMark; }
+    // Edited and not yet saved.
+    bool changed() const { return shown != baseline; }
+    QStringList cells() const { return {id, name, kind, shown, description, raw, baseline}; }
+    bool operator==(const SettingRow&) const = default;
+};
+using SettingRows = QList<SettingRow>;
+
+// Rows edited and not yet saved, top to bottom.
+QList<int> changedRows(const SettingRows& rows);
+
+// The whole table in one records pass. A driver error at the start or the end of the pass is
+// shown through `ui` ("(code) description", no title of its own) and the pass carries on; a
+// failed start yields an empty table.
+DeviceTable readSettingsTable(drv::Fptr& fptr, ui::IUi& ui);
+
+// The rows of the list: for each group in order that the register reported settings of, a
+// caption row, then the group's settings in reading order. A setting without a "name" in the
+// catalogue (or named "-1") is left out; identifiers in no group are left out.
+SettingRows layoutSettings(const DeviceTable& table, const Catalogue& catalogue);
+
+// The catalogue file for a register: "pf/set5x.ini" for platform 5, else "pf/set3x.ini".
+QString catalogueFile(const QString& programDir, bool isP5);
+
+struct SettingsRead {
+    Catalogue catalogue;  // kept for the editor and the save
+    SettingRows rows;
+};
+// The whole reading of the Настройки tab: the table, then the catalogue, then the rows. With
+// the catalogue missing or damaged, the message is shown (error icon) and nothing is returned:
+// the list keeps what it showed and the table just read is dropped.
+std::optional<SettingsRead> readSettings(drv::Fptr& fptr, ui::IUi& ui, const QString& programDir,
+                                         bool isP5);
+
+}  // namespace settings
