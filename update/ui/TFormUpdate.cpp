@@ -43,7 +43,7 @@ TFormUpdate::TFormUpdate(IDesktop* desktop, QWidget* parent) : QDialog(parent), 
     connect(&updater_, &Updater::downloadStarted, this,
             [this](Slot, const QUrl& address, const QString& target) {
                 log(address.toDisplayString());
-                log(target);
+                if (!target.isEmpty()) log(target);
             });
     connect(&updater_, &Updater::progress, this, &TFormUpdate::showProgress);
     connect(&updater_, &Updater::downloadFinished, this, &TFormUpdate::downloadFinished);
