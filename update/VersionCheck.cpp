@@ -75,7 +75,9 @@ void VersionCheck::track(QNetworkReply* reply, Done done) {
         if (reply != reply_) return;
         reply_ = nullptr;
         reply->deleteLater();
-        done(reply, Http::failureOf(reply), reply->property("velmorBody").toByteArray());
+        QByteArray body = reply->property("velmorBody").toByteArray();
+        if (reply->bytesAvailable() > 0) body += reply->readAll();
+        done(reply, Http::failureOf(reply), body);
     });
 }
 
