@@ -87,12 +87,16 @@ std::optional<qint64> jumpBack(const DocumentAnswer& doc, qint64 n, qint64 floor
 }
 
 // The opening document of the shift that holds document `p`, looking no lower than `floor`
-// (exclusive). From a receipt the walk jumps back by its receipt number within the shift; a
-// jump that lands in another shift (a receipt number larger than the documents since the
-// opening) is undone and the walk goes on one document at a time above the landing point.
-// A short document on the way ends the walk with the archive message.
+// (exclusive). From a receipt the walk jumps back by its receipt number within the shift. The
+// receipt number counts receipts only, so with reports inside the shift a jump falls short of the
+// opening and the walk goes on from where it landed. A jump that lands in an earlier shift (a
+// receipt number larger than the documents since the opening) is undone: the walk then steps one
+// document at a time down from the lowest document known to be in the shift. A short document on
+// the way ends the walk with the archive message.
 std::optional<qint64> findOpening(Walker& w, qint64 p, DocumentAnswer doc, qint64 floor) {
     std::optional<qint64> shift = doc.integer(QStringLiteral("1038"));
+    qint64 top = p;  // the lowest document known to be in the shift
+    DocumentAnswer topDoc = doc;
     bool singleSteps = false;
     for (;;) {
         if (doc.docClass() == DocClass::OpenShift) return p;
@@ -103,22 +107,35 @@ std::optional<qint64> findOpening(Walker& w, qint64 p, DocumentAnswer doc, qint6
         const auto jump = singleSteps ? std::nullopt : jumpBack(doc, p, floor);
         const qint64 q = jump.value_or(p - 1);
         if (q <= floor) {
-            w.end(WalkEnd::NotFound);
-            return std::nullopt;
+            if (p == top) {
+                w.end(WalkEnd::NotFound);
+                return std::nullopt;
+            }
+            singleSteps = true;
+            p = top;
+            doc = topDoc;
+            continue;
         }
         auto next = w.read(q, Walker::Wait::Events);
         if (!next) return std::nullopt;
         const auto s = next->integer(QStringLiteral("1038"));
         if (shift && s && *s != *shift) {
-            if (!jump) {  // the document before belongs to another shift: no opening in range
+            // `q` lies before the shift.
+            floor = q;
+            if (q == top - 1) {  // right below the shift: it has no opening document
                 w.end(WalkEnd::NotFound);
                 return std::nullopt;
             }
-            floor = q;
             singleSteps = true;
+            p = top;
+            doc = topDoc;
             continue;
         }
-        if (!shift) shift = s;
+        if (s) {
+            shift = s;
+            top = q;
+            topDoc = *next;
+        }
         p = q;
         doc = std::move(*next);
     }
@@ -248,6 +265,8 @@ WalkResult dateSearch(drv::Fptr& fptr, ui::IUi& ui, const RunMark& mark, const D
         std::optional<DocumentAnswer> doc;
         if (carried) {
             if (!mark.isSet()) return endWithLast(WalkEnd::Aborted);
+            ui.processEvents();
+            if (!mark.isSet()) return endWithLast(WalkEnd::Aborted);
             doc = std::move(carried);
             carried.reset();
         } else {
@@ -276,7 +295,11 @@ WalkResult dateSearch(drv::Fptr& fptr, ui::IUi& ui, const RunMark& mark, const D
                         return endWithLast(WalkEnd::InArchive);
                     }
                     const auto openedAt = opening->moment();
-                    if (!openedAt) {
+                    const auto shift = doc->integer(QStringLiteral("1038"));
+                    const auto landedShift = opening->integer(QStringLiteral("1038"));
+                    if (!openedAt || (shift && landedShift && *shift != *landedShift)) {
+                        // No date to compare, or a receipt number reaching into an earlier
+                        // shift: one document back instead of the jump.
                         n -= 1;
                     } else if (opening->docClass() != DocClass::OpenShift) {
                         // Other documents inside the shift (exchange reports) make the receipt
@@ -340,19 +363,20 @@ WalkResult nextShift(drv::Fptr& fptr, ui::IUi& ui, const RunMark& mark, const Sh
         currentText = line.mid(colon + 1, 100).trimmed();
         break;
     }
-    std::optional<qint64> current = wholeNumber(currentText);
-    const auto lastShift = wholeNumber(in.lastShift);
-    if (current && lastShift && *current >= *lastShift) return w.result;
+    // -1 for unknown: "-1" is what the form holds for a document without shift.
+    qint64 current = std::max<qint64>(wholeNumber(currentText).value_or(-1), -1);
+    const qint64 lastShift = std::max<qint64>(wholeNumber(in.lastShift).value_or(-1), -1);
+    if (current >= 0 && lastShift >= 0 && current >= lastShift) return w.result;
     if (*base < 1 || *base >= *last) return w.result;
 
     qint64 lo = *base;      // known to lie in the current shift or before it
     qint64 hi = *last + 1;  // known to lie past the next shift (or past the archive)
 
-    if (!current || *current < 0) {
+    if (current < 0) {
         // The shown document belongs to no shift (a registration or exchange report): the
         // first document after it that carries a shift number decides. An opening is the
         // answer; any other document gives the current shift.
-        for (qint64 p = *base + 1; p <= *last && !current; ++p) {
+        for (qint64 p = *base + 1; p <= *last && current < 0; ++p) {
             auto doc = w.read(p, Walker::Wait::Events);
             if (!doc) return w.result;
             const auto s = doc->integer(QStringLiteral("1038"));
@@ -361,8 +385,8 @@ WalkResult nextShift(drv::Fptr& fptr, ui::IUi& ui, const RunMark& mark, const Sh
             current = *s;
             lo = p;
         }
-        if (!current) return w.end(WalkEnd::NotFound);
-        if (lastShift && *current >= *lastShift) return w.end(WalkEnd::NotFound);
+        if (current < 0) return w.end(WalkEnd::NotFound);
+        if (lastShift >= 0 && current >= lastShift) return w.end(WalkEnd::NotFound);
     }
 
     // The probe starts 30 documents ahead, doubles its step while it stays in the current shift
@@ -413,7 +437,7 @@ WalkResult nextShift(drv::Fptr& fptr, ui::IUi& ui, const RunMark& mark, const Sh
             step = cand + 1 - *base;
             continue;
         }
-        const qint64 d = *s - *current;
+        const qint64 d = *s - current;
         if (d == 1) {
             const auto opening = findOpening(w, cand, std::move(*doc), lo);
             if (opening) return w.show(*opening);
