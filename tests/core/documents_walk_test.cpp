@@ -98,36 +98,29 @@ TEST_F(DocumentsWalk, TabReadFillsTheBoxesFromTheArchive) {
     EXPECT_EQ(documents::readTab(*fptr_, ui, ArchiveBuilder::kZone).curState, "Чек открыт");
 }
 
-TEST_F(DocumentsWalk, TabReadWithoutStorage) {
+TEST_F(DocumentsWalk, TabReadWithoutStorageOrStatus) {
     auto a = weekArchive();
     open(a, {{"flags", QJsonObject{{"fiscal", true}, {"fnPresent", false}}}});
     archive_test::WalkUi ui(&log_);
-    const auto t = documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
+    auto t = documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
     EXPECT_EQ(ui.messages, QStringList({"ФН не найден"}));
     EXPECT_FALSE(t.fnFound);
     EXPECT_EQ(t.curState, "Чек закрыт");
-    EXPECT_TRUE(t.lastNumber.isEmpty());
-    EXPECT_TRUE(t.firstDate.isEmpty());
-    EXPECT_TRUE(t.lastDate.isEmpty());
+    EXPECT_TRUE(t.lastNumber.isEmpty() && t.firstDate.isEmpty() && t.lastDate.isEmpty());
     EXPECT_TRUE(reads_.empty());
-}
 
-TEST_F(DocumentsWalk, TabReadWhenTheStorageStatusIsMissingOrFails) {
-    auto a = weekArchive();
+    // No storage status: no last number, document 1 is still read.
     open(a, {{"jsonAnswers", QJsonObject{{"getFnStatus", ""}}}});
-    archive_test::WalkUi ui(&log_);
-    auto t = documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
-    EXPECT_TRUE(t.lastNumber.isEmpty());
-    EXPECT_TRUE(t.lastDate.isEmpty());
+    t = documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
+    EXPECT_TRUE(t.lastNumber.isEmpty() && t.lastDate.isEmpty());
     EXPECT_EQ(t.lastShift, "-1");
-    EXPECT_EQ(t.firstDate, "01.03.2021 09:00:00");  // document 1 is still read
+    EXPECT_EQ(t.firstDate, "01.03.2021 09:00:00");
     EXPECT_EQ(reads_, (std::vector<qint64>{1}));
 
-    // A count that is no number is not taken.
+    // A count that is no document count is not taken.
     open(a, {{"jsonAnswers",
               QJsonObject{{"getFnStatus", R"({"fnStatus": {"fiscalDocumentNumber": -4}})"}}}});
-    t = documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
-    EXPECT_TRUE(t.lastNumber.isEmpty());
+    EXPECT_TRUE(documents::readTab(*fptr_, ui, ArchiveBuilder::kZone).lastNumber.isEmpty());
 
     // A failing task is reported with its code.
     open(a, {{"errors", QJsonArray{QJsonObject{{"method", "processJson"}, {"code", 2}}}}});
@@ -171,54 +164,56 @@ void expectPausesAtEveryStep(const archive_test::EventLog& log) {
     }
 }
 
-TEST_F(DocumentsWalk, DateSearchFindsTheShiftOpenedThatDay) {
+TEST_F(DocumentsWalk, DateSearchOnAWeek) {
     open(weekArchive());
     archive_test::WalkUi ui(&log_);
-    const auto r = search(QDate(2021, 3, 2), ui);
+    // The shift opened that day; three shifts walked.
+    auto r = search(QDate(2021, 3, 2), ui);
     EXPECT_EQ(r.end, WalkEnd::Shown);
     EXPECT_EQ(r.show, 2);
     EXPECT_FALSE(r.numberText.has_value());
-    EXPECT_TRUE(ui.messages.isEmpty());
-    // Three shifts walked.
     EXPECT_LE(int(reads_.size()), 2 * 3 + 3);
     EXPECT_EQ(r.reads, int(reads_.size()));
     expectPausesAtEveryStep(log_);
-    expectReadsInside(12);
-
     resetCounts();
     EXPECT_EQ(search(QDate(2021, 3, 4), ui).show, 7);
-}
 
-TEST_F(DocumentsWalk, DateSearchForADayWithoutShift) {
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
-    const auto r = search(QDate(2021, 3, 3), ui);
+    // A day without shift: the line as soon as a document of an earlier day is met.
+    resetCounts();
+    r = search(QDate(2021, 3, 3), ui);
     EXPECT_EQ(r.end, WalkEnd::NoDocuments);
     EXPECT_FALSE(r.show.has_value());
     EXPECT_EQ(r.viewLine, "За указанную дату 03.03.2021 документов не найдено");
-    EXPECT_TRUE(ui.messages.isEmpty());
-    // It stops at the first document of an earlier day: a receipt of 02.03.
     EXPECT_LE(int(reads_.size()), 2 * 3 + 3);
-}
 
-TEST_F(DocumentsWalk, DateSearchForAShiftWithoutReceipts) {
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
-    const auto r = search(QDate(2021, 3, 5), ui);
-    EXPECT_EQ(r.end, WalkEnd::Shown);
-    EXPECT_EQ(r.show, 11);  // one below the last document, its closing
+    // A shift without receipts: its closing is the last document, its opening one below.
+    resetCounts();
+    r = search(QDate(2021, 3, 5), ui);
+    EXPECT_EQ(r.show, 11);
     EXPECT_EQ(reads_, (std::vector<qint64>{12, 11}));
-}
 
-TEST_F(DocumentsWalk, DateSearchRunsOutOfDocumentsWithoutMessage) {
-    // The first day holds only the registration: nothing opened that day, nothing earlier.
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
-    const auto r = search(QDate(2021, 3, 1), ui);
+    // The first day holds only the registration: the walk runs out, without message, and
+    // never asks for document 0.
+    resetCounts();
+    r = search(QDate(2021, 3, 1), ui);
     EXPECT_EQ(r.end, WalkEnd::NotFound);
     EXPECT_TRUE(r.viewLine.isEmpty());
+    expectReadsInside(12);
     EXPECT_TRUE(ui.messages.isEmpty());
-    expectReadsInside(12);  // never document 0
+}
+
+TEST_F(DocumentsWalk, DateSearchInTheOpenLastShift) {
+    // The last shift is still open: the last document is a receipt, one jump back to its opening.
+    auto a = weekArchive();
+    a.at(QDate(2021, 3, 6));
+    const qint64 opening = a.openShift();
+    for (int i = 0; i < 30; ++i) a.receipt(1 + i % 4);
+    open(a);
+    archive_test::WalkUi ui(&log_);
+    const auto r = search(QDate(2021, 3, 6), ui);
+    EXPECT_EQ(r.end, WalkEnd::Shown);
+    EXPECT_EQ(r.show, opening);
+    EXPECT_EQ(reads_, (std::vector<qint64>{a.count(), opening}));
 }
 
 TEST_F(DocumentsWalk, DateSearchInAnArchiveWhoseOldPartIsShort) {
@@ -300,23 +295,18 @@ TEST_F(DocumentsWalk, DateSearchAbortsWithinOneStep) {
     }
 }
 
-TEST_F(DocumentsWalk, DateSearchWithoutLastDateDoesNotStart) {
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
-    const auto r =
-        documents::dateSearch(*fptr_, ui, mark_, {last_, "", QDate(2021, 3, 2)}, std::nullopt);
-    EXPECT_EQ(r.end, WalkEnd::Nothing);
-    EXPECT_TRUE(reads_.empty());
-    EXPECT_TRUE(log_.empty());
-}
-
-TEST_F(DocumentsWalk, DateSearchStopsAtTheFirstDriverError) {
-    // The register stops answering at the third document read.
+TEST_F(DocumentsWalk, DateSearchWithoutLastDateOrWithADriverError) {
     const auto a = weekArchive();
+    open(a);
+    archive_test::WalkUi ui(&log_);
+    auto r = documents::dateSearch(*fptr_, ui, mark_, {last_, "", QDate(2021, 3, 2)});
+    EXPECT_EQ(r.end, WalkEnd::Nothing);
+    EXPECT_TRUE(log_.empty());
+
+    // The register stops answering at the third read: one message, and the search ends.
     open(a, {{"errors",
               QJsonArray{QJsonObject{{"method", "processJson"}, {"code", 2}, {"fromCall", 3}}}}});
-    archive_test::WalkUi ui(&log_);
-    const auto r = search(QDate(2021, 3, 2), ui);
+    r = search(QDate(2021, 3, 2), ui);
     EXPECT_EQ(r.end, WalkEnd::DriverError);
     EXPECT_EQ(ui.messages, QStringList({"(2) Нет связи"}));
     EXPECT_EQ(reads_.size(), 3u);
@@ -375,49 +365,27 @@ TEST_F(DocumentsWalk, DateSearchLandsOnTheOpeningDespiteReportsInsideTheShift) {
 
 // --- Previous shift ---------------------------------------------------------------------------
 
-TEST_F(DocumentsWalk, PreviousShiftFromAReceiptShowsItsOwnOpening) {
-    const auto a = weekArchive();
-    open(a);
+TEST_F(DocumentsWalk, PreviousShiftOnAWeek) {
+    open(weekArchive());
     archive_test::WalkUi ui(&log_);
-    const auto r = previous(9, ui);  // second receipt of the shift opened at 7
+    // From a receipt: its own shift's opening, messages processed before the reads.
+    auto r = previous(9, ui);
     EXPECT_EQ(r.end, WalkEnd::Shown);
     EXPECT_EQ(r.show, 7);
     EXPECT_LE(reads_.size(), 3u);
-    // Messages are processed before each read.
     EXPECT_EQ(log_.front(), "events");
-}
-
-TEST_F(DocumentsWalk, PreviousShiftFromAnOpeningShowsTheShiftBefore) {
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
-    auto r = previous(7, ui);
-    EXPECT_EQ(r.show, 2);
-    EXPECT_LE(reads_.size(), 3u);
+    // From an opening: the shift before, also when the shown shift has no receipts.
+    for (auto [from, to] : {std::pair{7, 2}, {11, 7}, {10, 7}, {12, 11}}) {
+        resetCounts();
+        EXPECT_EQ(previous(from, ui).show, to) << from;
+        EXPECT_LE(reads_.size(), 3u);
+    }
+    // The first shift has none before it; at document 1 nothing is read.
     resetCounts();
-    r = previous(11, ui);  // opening of the shift without receipts
-    EXPECT_EQ(r.show, 7);
-    EXPECT_LE(reads_.size(), 3u);
-    // The first shift has none before it (document 1 is the registration).
-    resetCounts();
-    r = previous(2, ui);
-    EXPECT_FALSE(r.show.has_value());
+    EXPECT_FALSE(previous(2, ui).show.has_value());
     expectReadsInside(12);
-}
-
-TEST_F(DocumentsWalk, PreviousShiftFromAClosingShowsItsOwnOpening) {
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
-    EXPECT_EQ(previous(12, ui).show, 11);  // a shift without receipts
     resetCounts();
-    EXPECT_EQ(previous(10, ui).show, 7);
-    EXPECT_LE(reads_.size(), 3u);
-}
-
-TEST_F(DocumentsWalk, PreviousShiftAtDocumentOneDoesNothing) {
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
-    const auto r = previous(1, ui);
-    EXPECT_EQ(r.end, WalkEnd::Nothing);
+    EXPECT_EQ(previous(1, ui).end, WalkEnd::Nothing);
     EXPECT_TRUE(reads_.empty());
 }
 
@@ -492,29 +460,16 @@ TEST_F(DocumentsWalk, NextShiftFromTheMiddleOfAShift) {
     EXPECT_GE(events, int(reads_.size()));
 }
 
-TEST_F(DocumentsWalk, NextShiftInTheLastShiftDoesNothing) {
+TEST_F(DocumentsWalk, NextShiftOnAWeek) {
     open(weekArchive());
     archive_test::WalkUi ui(&log_);
-    const auto r = next(11, "3", "3", ui);
-    EXPECT_EQ(r.end, WalkEnd::Nothing);
-    EXPECT_TRUE(reads_.empty());
+    // In the last shift nothing happens.
+    EXPECT_EQ(next(11, "3", "3", ui).end, WalkEnd::Nothing);
     EXPECT_TRUE(log_.empty());
-}
-
-TEST_F(DocumentsWalk, NextShiftWithoutReceiptsLandsOnItsOpening) {
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
-    const auto r = next(8, "2", "3", ui);
-    EXPECT_EQ(r.end, WalkEnd::Shown);
-    EXPECT_EQ(r.show, 11);
-}
-
-TEST_F(DocumentsWalk, NextShiftTakesTheShiftFromTheViewFirst) {
-    open(weekArchive());
-    archive_test::WalkUi ui(&log_);
+    // The next shift holds no receipts: its opening.
+    EXPECT_EQ(next(8, "2", "3", ui).show, 11);
     // The field says shift 9, the view's line says 1: the line wins.
-    const auto r = next(3, "9", "3", ui, {"Кассир:   x", "Номер смены:          1   ", "x"});
-    EXPECT_EQ(r.show, 7);
+    EXPECT_EQ(next(3, "9", "3", ui, {"Кассир:   x", "Номер смены:          1   ", "x"}).show, 7);
 }
 
 // The next-shift probe as first written, without any bound: whether it reaches the next shift
