@@ -170,21 +170,20 @@ QString checkKKMstate(drv::Fptr& fptr) {
     return s;
 }
 
-TabState readTab(drv::Fptr& fptr, ui::IUi& ui, const std::optional<QTimeZone>& zone) {
+QString readReceiptState(drv::Fptr& fptr, ui::IUi& ui) {
+    fptr.setParam("LIBFPTR_PARAM_DATA_TYPE", fptr.c("LIBFPTR_DT_STATUS"));
+    fptr.queryData();
+    if (const int code = fptr.errorCode(); code != 0) reportError(fptr, ui, code);
+    return fptr.getParamInt("LIBFPTR_PARAM_RECEIPT_TYPE") == fptr.c("LIBFPTR_RT_CLOSED")
+               ? kReceiptClosed
+               : kReceiptOpen;
+}
+
+TabState readArchiveState(drv::Fptr& fptr, ui::IUi& ui, const std::optional<QTimeZone>& zone) {
     TabState t;
-    const auto report = [&] {
-        if (const int code = fptr.errorCode(); code != 0) reportError(fptr, ui, code);
-    };
     const auto local = [&zone](const QDateTime& dt) {
         return zone ? dt.toTimeZone(*zone) : dt.toLocalTime();
     };
-
-    fptr.setParam("LIBFPTR_PARAM_DATA_TYPE", fptr.c("LIBFPTR_DT_STATUS"));
-    fptr.queryData();
-    report();
-    t.curState = fptr.getParamInt("LIBFPTR_PARAM_RECEIPT_TYPE") == fptr.c("LIBFPTR_RT_CLOSED")
-                     ? kReceiptClosed
-                     : kReceiptOpen;
 
     if (checkKKMstate(fptr).at(5) == u'f') {
         ui.message(kFnNotFound);
@@ -193,7 +192,7 @@ TabState readTab(drv::Fptr& fptr, ui::IUi& ui, const std::optional<QTimeZone>& z
     t.fnFound = true;
 
     const QString status = fptr.jsonTask(QStringLiteral("{\"type\": \"getFnStatus\"}"));
-    report();
+    if (const int code = fptr.errorCode(); code != 0) reportError(fptr, ui, code);
     const auto lastText = drv::JsonAnswer::parse(status).text("fnStatus.fiscalDocumentNumber");
     // Only a document count is taken; any other value leaves the box empty.
     const qint64 last = lastText ? wholeNumber(*lastText).value_or(-1) : -1;
@@ -330,6 +329,8 @@ WalkResult previousShift(drv::Fptr& fptr, ui::IUi& ui, const RunMark& mark,
     const auto n = documentNumber(in.number);
     if (!n) return w.result;
     if (shownFromArchive(in.view)) return w.inArchive(kShiftStepInArchive);
+    if (in.clearView) in.clearView();
+    ui.processEvents();
     if (*n <= 1) return w.result;
 
     auto doc = w.read(*n, Walker::Wait::Events);
@@ -369,6 +370,7 @@ WalkResult nextShift(drv::Fptr& fptr, ui::IUi& ui, const RunMark& mark, const Sh
     if (current >= 0 && lastShift >= 0 && current >= lastShift) return w.result;
     if (*base < 1 || *base >= *last) return w.result;
 
+    if (in.clearView) in.clearView();
     qint64 lo = *base;      // known to lie in the current shift or before it
     qint64 hi = *last + 1;  // known to lie past the next shift (or past the archive)
 

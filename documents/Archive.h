@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QStringList>
 #include <QTimeZone>
+#include <functional>
 #include <optional>
 
 #include "documents/DocumentAnswer.h"
@@ -55,10 +56,13 @@ DocumentAnswer readDocument(drv::Fptr& fptr, qint64 number);
 // fiscal mode, storage in fiscal mode, storage present and shift open.
 QString checkKKMstate(drv::Fptr& fptr);
 
-// What the tab read puts into the tab.
+// The tab read, first part: the state of the current receipt for edtCheckCurState ("Чек закрыт"
+// or "Чек открыт"). A driver error of the status query is shown through `ui`.
+QString readReceiptState(drv::Fptr& fptr, ui::IUi& ui);
+
+// What the rest of the tab read puts into the tab.
 struct TabState {
-    bool fnFound = false;  // false: "ФН не найден" was shown; only curState is filled
-    QString curState;      // edtCheckCurState
+    bool fnFound = false;  // false: "ФН не найден" was shown and nothing else is filled
     QString lastNumber;    // edtCheckLstNum and edtCheckNumCheck; empty when unknown
     QString firstDate;     // edtCheckFirstDate
     QString lastDate;      // edtCheckLastDate
@@ -67,10 +71,11 @@ struct TabState {
     QString lastShift;           // lastCheckShiftNum_ and curCheckShiftNum_ ("-1" when unknown)
 };
 
-// The tab read from the status query on (the page has checked the connection, set the read
-// marker, emptied the boxes and made the read button busy). Driver errors of the status query
-// and of the storage status task are shown through `ui`.
-TabState readTab(drv::Fptr& fptr, ui::IUi& ui, const std::optional<QTimeZone>& zone = std::nullopt);
+// The tab read from the device state on: the storage, the number of the last document, the
+// dates of the first and the last document. A driver error of the storage status task is shown
+// through `ui`; so is "ФН не найден".
+TabState readArchiveState(drv::Fptr& fptr, ui::IUi& ui,
+                          const std::optional<QTimeZone>& zone = std::nullopt);
 
 // Input filter of the number box: digits 0 to 9 and Backspace.
 bool acceptsNumberKey(QChar key);
@@ -117,10 +122,12 @@ struct ShiftStepInput {
     QString lastNumber;  // edtCheckLstNum
     QString curShift;    // curCheckShiftNum_
     QString lastShift;   // lastCheckShiftNum_ (next shift only)
+    // Clears mmoChekFormat (vertical scroll bar only); called once the walk starts reading.
+    std::function<void()> clearView;
 };
 
-// Next shift: the opening document of the shift after the shown one. The page clears the view
-// before the call; messages are processed before every read.
+// Next shift: the opening document of the shift after the shown one. Messages are processed
+// before every read.
 WalkResult nextShift(drv::Fptr& fptr, ui::IUi& ui, const RunMark& mark, const ShiftStepInput& in);
 
 // Previous shift: the opening document of the shown document's shift, or of the shift before

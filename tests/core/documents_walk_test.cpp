@@ -42,11 +42,16 @@ class DocumentsWalk : public ::testing::Test {
     documents::WalkResult next(qint64 base, const QString& cur, const QString& lastShift,
                                archive_test::WalkUi& ui, QStringList view = {}) {
         return documents::nextShift(*fptr_, ui, mark_,
-                                    {view, QString::number(base), last_, cur, lastShift});
+                                    {view, QString::number(base), last_, cur, lastShift, clear()});
     }
     documents::WalkResult previous(qint64 base, archive_test::WalkUi& ui, QStringList view = {}) {
-        return documents::previousShift(*fptr_, ui, mark_,
-                                        {view, QString::number(base), last_, QString(), QString()});
+        return documents::previousShift(
+            *fptr_, ui, mark_, {view, QString::number(base), last_, QString(), QString(), clear()});
+    }
+
+    // The page's clearing of the view, noted in the log.
+    std::function<void()> clear() {
+        return [this] { log_.push_back("clear"); };
     }
 
     // No document outside the archive was asked for.
@@ -81,10 +86,10 @@ TEST_F(DocumentsWalk, TabReadFillsTheBoxesFromTheArchive) {
     const auto a = weekArchive();
     open(a);
     archive_test::WalkUi ui(&log_);
-    const auto t = documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
+    EXPECT_EQ(documents::readReceiptState(*fptr_, ui), "Чек закрыт");
+    const auto t = documents::readArchiveState(*fptr_, ui, ArchiveBuilder::kZone);
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(t.fnFound);
-    EXPECT_EQ(t.curState, "Чек закрыт");
     EXPECT_EQ(t.lastNumber, "12");
     EXPECT_EQ(t.firstDate, "01.03.2021 09:00:00");
     EXPECT_EQ(t.first, QDate(2021, 3, 1));
@@ -95,23 +100,23 @@ TEST_F(DocumentsWalk, TabReadFillsTheBoxesFromTheArchive) {
     EXPECT_EQ(reads_, (std::vector<qint64>{1, 12}));
 
     open(a, {{"receipt", QJsonObject{{"type", 1}}}});
-    EXPECT_EQ(documents::readTab(*fptr_, ui, ArchiveBuilder::kZone).curState, "Чек открыт");
+    EXPECT_EQ(documents::readReceiptState(*fptr_, ui), "Чек открыт");
 }
 
 TEST_F(DocumentsWalk, TabReadWithoutStorageOrStatus) {
     auto a = weekArchive();
     open(a, {{"flags", QJsonObject{{"fiscal", true}, {"fnPresent", false}}}});
     archive_test::WalkUi ui(&log_);
-    auto t = documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
+    EXPECT_EQ(documents::readReceiptState(*fptr_, ui), "Чек закрыт");
+    auto t = documents::readArchiveState(*fptr_, ui, ArchiveBuilder::kZone);
     EXPECT_EQ(ui.messages, QStringList({"ФН не найден"}));
     EXPECT_FALSE(t.fnFound);
-    EXPECT_EQ(t.curState, "Чек закрыт");
     EXPECT_TRUE(t.lastNumber.isEmpty() && t.firstDate.isEmpty() && t.lastDate.isEmpty());
     EXPECT_TRUE(reads_.empty());
 
     // No storage status: no last number, document 1 is still read.
     open(a, {{"jsonAnswers", QJsonObject{{"getFnStatus", ""}}}});
-    t = documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
+    t = documents::readArchiveState(*fptr_, ui, ArchiveBuilder::kZone);
     EXPECT_TRUE(t.lastNumber.isEmpty() && t.lastDate.isEmpty());
     EXPECT_EQ(t.lastShift, "-1");
     EXPECT_EQ(t.firstDate, "01.03.2021 09:00:00");
@@ -120,12 +125,13 @@ TEST_F(DocumentsWalk, TabReadWithoutStorageOrStatus) {
     // A count that is no document count is not taken.
     open(a, {{"jsonAnswers",
               QJsonObject{{"getFnStatus", R"({"fnStatus": {"fiscalDocumentNumber": -4}})"}}}});
-    EXPECT_TRUE(documents::readTab(*fptr_, ui, ArchiveBuilder::kZone).lastNumber.isEmpty());
+    EXPECT_TRUE(
+        documents::readArchiveState(*fptr_, ui, ArchiveBuilder::kZone).lastNumber.isEmpty());
 
     // A failing task is reported with its code.
     open(a, {{"errors", QJsonArray{QJsonObject{{"method", "processJson"}, {"code", 2}}}}});
     ui.messages.clear();
-    documents::readTab(*fptr_, ui, ArchiveBuilder::kZone);
+    documents::readArchiveState(*fptr_, ui, ArchiveBuilder::kZone);
     ASSERT_FALSE(ui.messages.isEmpty());
     EXPECT_EQ(ui.messages[0], "(2) Нет связи");
 }
@@ -373,7 +379,8 @@ TEST_F(DocumentsWalk, PreviousShiftOnAWeek) {
     EXPECT_EQ(r.end, WalkEnd::Shown);
     EXPECT_EQ(r.show, 7);
     EXPECT_LE(reads_.size(), 3u);
-    EXPECT_EQ(log_.front(), "events");
+    EXPECT_EQ(log_[0], "clear");
+    EXPECT_EQ(log_[1], "events");
     // From an opening: the shift before, also when the shown shift has no receipts.
     for (auto [from, to] : {std::pair{7, 2}, {11, 7}, {10, 7}, {12, 11}}) {
         resetCounts();
@@ -384,9 +391,11 @@ TEST_F(DocumentsWalk, PreviousShiftOnAWeek) {
     resetCounts();
     EXPECT_FALSE(previous(2, ui).show.has_value());
     expectReadsInside(12);
+    // At document 1 the view is cleared and stays empty; nothing is read.
     resetCounts();
     EXPECT_EQ(previous(1, ui).end, WalkEnd::Nothing);
     EXPECT_TRUE(reads_.empty());
+    EXPECT_EQ(log_, (archive_test::EventLog{"clear", "events"}));
 }
 
 TEST_F(DocumentsWalk, ShiftStepsRefuseADocumentReadFromTheArchive) {
@@ -398,7 +407,7 @@ TEST_F(DocumentsWalk, ShiftStepsRefuseADocumentReadFromTheArchive) {
     EXPECT_EQ(next(5, "1", "3", ui, view).end, WalkEnd::InArchive);
     EXPECT_EQ(ui.messages, QStringList({"Переход по сменам в архиве недоступен.",
                                         "Переход по сменам в архиве недоступен."}));
-    EXPECT_TRUE(reads_.empty());
+    EXPECT_TRUE(log_.empty());  // the view keeps the document, nothing is read
 }
 
 TEST_F(DocumentsWalk, PreviousShiftIntoTheShortPartStops) {
@@ -463,9 +472,12 @@ TEST_F(DocumentsWalk, NextShiftFromTheMiddleOfAShift) {
 TEST_F(DocumentsWalk, NextShiftOnAWeek) {
     open(weekArchive());
     archive_test::WalkUi ui(&log_);
-    // In the last shift nothing happens.
+    // In the last shift nothing happens, the view is left as it is.
     EXPECT_EQ(next(11, "3", "3", ui).end, WalkEnd::Nothing);
     EXPECT_TRUE(log_.empty());
+    // Otherwise the view is cleared before the first read.
+    EXPECT_EQ(next(3, "1", "3", ui).show, 7);
+    EXPECT_EQ(log_.front(), "clear");
     // The next shift holds no receipts: its opening.
     EXPECT_EQ(next(8, "2", "3", ui).show, 11);
     // The field says shift 9, the view's line says 1: the line wins.
