@@ -56,7 +56,7 @@ DocumentAnswer readDocument(drv::Fptr& fptr, qint64 number);
 // fiscal mode, storage in fiscal mode, storage present and shift open.
 QString checkKKMstate(drv::Fptr& fptr);
 
-// The tab read, first part: the state of the current receipt for edtCheckCurState ("Чек закрыт"
+// The tab read, first step: the state of the current receipt for edtCheckCurState ("Чек закрыт"
 // or "Чек открыт"). A driver error of the status query is shown through `ui`.
 QString readReceiptState(drv::Fptr& fptr, ui::IUi& ui);
 

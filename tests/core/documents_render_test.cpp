@@ -82,7 +82,7 @@ class DocumentsRender : public ::testing::Test {
 
 struct GoldenCase {
     QString name;
-    QJsonObject spec;
+    QJsonObject input;
 };
 
 std::vector<GoldenCase> goldenCases() {
@@ -100,20 +100,20 @@ std::vector<GoldenCase> goldenCases() {
 }
 
 // The source of a rendering as the driver would give it for the case.
-documents::RenderSource sourceOf(const QJsonObject& spec) {
+documents::RenderSource sourceOf(const QJsonObject& input) {
     documents::RenderSource s;
     const QString text =
-        spec.contains("answerText")
-            ? spec.value("answerText").toString()
+        input.contains("answerText")
+            ? input.value("answerText").toString()
             : QString::fromUtf8(
-                  QJsonDocument(spec.value("answer").toObject()).toJson(QJsonDocument::Compact));
+                  QJsonDocument(input.value("answer").toObject()).toJson(QJsonDocument::Compact));
     s.answer = documents::DocumentAnswer::parse(text);
-    s.byNumber.fiscalSign = spec.value("fiscalSign").toString();
-    s.byNumber.hasOfdTicket = spec.value("hasOfdTicket").toBool();
+    s.byNumber.fiscalSign = input.value("fiscalSign").toString();
+    s.byNumber.hasOfdTicket = input.value("hasOfdTicket").toBool();
     for (int i = 0; i < s.answer.itemCount(); ++i)
         if (s.answer.item(i, "1199")) s.vat = vatCodes();
-    if (spec.contains("registration")) {
-        const auto r = spec.value("registration").toObject();
+    if (input.contains("registration")) {
+        const auto r = input.value("registration").toObject();
         documents::RegistrationData reg;
         reg.user = r.value("1048").toString();
         reg.inn = r.value("1018").toString();
@@ -134,12 +134,12 @@ TEST_F(DocumentsRender, GoldenFiles) {
     ASSERT_GE(cases.size(), 20u) << "golden cases missing in " << kDataDir.toStdString();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
-        const QJsonObject& spec = c.spec;
-        const auto source = sourceOf(spec);
+        const QJsonObject& input = c.input;
+        const auto source = sourceOf(input);
         ASSERT_FALSE(source.answer.failed()) << source.answer.error().toStdString();
         const auto r = documents::render(
-            source, spec.value("width").toInt(40),
-            senderByName(spec.value("sender").toString("btnCheckSowCheck")), zone_);
+            source, input.value("width").toInt(40),
+            senderByName(input.value("sender").toString("btnCheckSowCheck")), zone_);
         QFile expected(kDataDir + "/" + c.name + ".txt");
         ASSERT_TRUE(expected.open(QIODevice::ReadOnly)) << "no " << c.name.toStdString() << ".txt";
         const QString want = QString::fromUtf8(expected.readAll());
@@ -152,11 +152,11 @@ TEST_F(DocumentsRender, GoldenFiles) {
         EXPECT_EQ(got.toStdString(), want.toStdString());
 
         // The state the rendering hands back to the form.
-        const auto expect = spec.value("expect").toObject();
+        const auto expect = input.value("expect").toObject();
         EXPECT_EQ(r.shiftNumber.toStdString(),
                   expect.value("curCheckShiftNum_").toString("-1").toStdString());
         EXPECT_EQ(r.receiptType, expect.value("receiptType").toBool());
-        EXPECT_EQ(r.bothScrollBars, spec.contains("registration"));
+        EXPECT_EQ(r.bothScrollBars, input.contains("registration"));
         if (expect.contains("dtpCheck")) {
             ASSERT_TRUE(r.pickerDateTime.has_value());
             EXPECT_EQ(r.pickerDateTime->toString("yyyy-MM-ddTHH:mm:ss").toStdString(),
@@ -166,7 +166,7 @@ TEST_F(DocumentsRender, GoldenFiles) {
         }
         // Every line fits the documented layouts: item lines of exactly W characters or the
         // separator; nothing longer than W except a name that alone is longer.
-        const int w = spec.value("width").toInt(40);
+        const int w = input.value("width").toInt(40);
         for (const QString& line : r.lines) {
             if (!line.isEmpty() && line.count('=') == line.size()) {
                 EXPECT_EQ(line.size(), w) << "separator of the wrong length";
