@@ -1,5 +1,9 @@
 #include "discovery/HandleListing.h"
 
+#include <QDir>
+#include <QTemporaryFile>
+#include <memory>
+
 #include "app/shared/Memo.h"
 #include "discovery/DosCommand.h"
 #include "platform/Pc.h"
@@ -27,8 +31,13 @@ struct HandleListing::Impl {
     Impl(platform::IPc& p, ui::Memo& v) : pc(p), view(v) {}
     platform::IPc& pc;
     ui::Memo& view;
+    // The process list handed to the tool for one run: a private file, created exclusively
+    // under a random name and removed when the run ends (declared before the runner, so that
+    // the runner ends its child before the file goes).
+    std::unique_ptr<QTemporaryFile> dataFile;
     TDosCommand DosCommand_handle;
     QString header;
+    QString error;
 };
 
 HandleListing::HandleListing(platform::IPc& pc, ui::Memo& serviceView, QObject* parent)
@@ -45,6 +54,7 @@ HandleListing::HandleListing(platform::IPc& pc, ui::Memo& serviceView, QObject* 
     d->DosCommand_handle.OnTerminateProcess = [](QObject*, bool& canTerminate) {
         canTerminate = true;
     };
+    connect(&d->DosCommand_handle, &TDosCommand::finished, this, [this] { d->dataFile.reset(); });
 }
 
 HandleListing::~HandleListing() {
@@ -55,10 +65,29 @@ void HandleListing::start(const QString& progdir) {
     d->view.clearLines();
     if (d->DosCommand_handle.IsRunning()) return;  // the running listing fills the view
     d->header.clear();
-    d->DosCommand_handle.CommandLine = joinCommand(d->pc.handleListingCommand(progdir));
+    d->error.clear();
+    d->dataFile.reset();
+    QStringList command = d->pc.handleListingCommand(progdir);
+    const QByteArray data = d->pc.handleListingData();
+    if (!data.isEmpty()) {
+        auto file = std::make_unique<QTemporaryFile>(
+            QDir(QDir::tempPath()).filePath(QStringLiteral("velmor-handles-XXXXXX.json")));
+        if (!file->open() || file->write(data) != data.size() || !file->flush()) {
+            d->error =
+                QStringLiteral("Error creating process list file: %1").arg(file->errorString());
+            qWarning("handle listing: %s", qPrintable(d->error));
+            return;
+        }
+        file->close();  // the file stays until the object is destroyed
+        command << QStringLiteral("--from") << file->fileName();
+        d->dataFile = std::move(file);
+    }
+    d->DosCommand_handle.CommandLine = joinCommand(command);
     try {
         d->DosCommand_handle.Execute();
     } catch (const DosCommandError& e) {
+        d->dataFile.reset();
+        d->error = QString::fromUtf8(e.what());
         qWarning("handle listing: %s", e.what());
     }
 }
@@ -75,7 +104,7 @@ QStringList HandleListing::lines() const {
 }
 
 QString HandleListing::lastError() const {
-    return d->DosCommand_handle.LastError();
+    return d->error.isEmpty() ? d->DosCommand_handle.LastError() : d->error;
 }
 
 HandleLine parseHandleLine(const QString& line) {
