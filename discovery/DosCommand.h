@@ -1,17 +1,15 @@
 #pragma once
-// TDosCommand: runs one console command line as a child process, reads its output (standard
-// output and standard error share one pipe) on worker threads, splits it into lines and hands
-// every line to the GUI thread as an event.
-//
-// Threads per run: the GUI thread (events, IsRunning), the worker TDosThread (child, waiting,
-// line splitting) and the reader TReadPipe (reads of up to 1024 bytes into TSyncString).
+// TDosCommand: runs one console command line as a child process (standard output and standard
+// error share one channel), splits its output into lines and hands every line to the caller as
+// an event. Everything runs on the event loop of the thread that owns the object: the child is a
+// QProcess, and events arrive when that loop next processes its queue, so a caller that waits
+// must keep processing events.
 #include <QObject>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 
 namespace discovery {
@@ -27,39 +25,33 @@ class DosCommandError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The text buffer shared by the reader and the worker.
-class TSyncString {
-  public:
-    void append(const QString& text);
-    // Takes the whole text and leaves the buffer empty.
-    QString take();
-    bool isEmpty() const;
-
-  private:
-    mutable std::mutex mutex_;
-    QString text_;
-};
-
-// Line splitting of the worker: every piece the reader hands over is split with the pending
-// partial line in front of it.
+// Line splitting of the runner. A NUL is dropped; CR LF, a lone CR and a lone LF each end a
+// line. The state (the pending partial line, a CR that may be followed by its LF, a multi-byte
+// character cut between two reads) lives across pieces, so the complete lines do not depend on
+// how the output was chunked. After every piece that leaves a partial line, that line is
+// reported as a beginning of line.
 class LineSplitter {
   public:
     using Emit = std::function<void(const QString& line, TOutputType type)>;
-    // Splits one piece; returns true when at least one line ended.
+    // Splits one decoded piece; returns true when at least one line ended.
     bool feed(const QString& piece, const Emit& sink);
+    // Decodes raw output bytes (the system's code page) and splits them.
+    bool feedBytes(QByteArrayView bytes, const Emit& sink);
     // Delivers a pending partial line as a complete line (end of the run).
     void finish(const Emit& sink);
     QString pending() const { return partial_; }
 
   private:
     QString partial_;
+    bool afterCr_ = false;  // the last character seen ended a line with CR
+    QStringDecoder decoder_{QStringDecoder::System};
 };
 
 class TDosCommand : public QObject {
     Q_OBJECT
   public:
     explicit TDosCommand(QObject* parent = nullptr);
-    ~TDosCommand() override;  // stops a running child and waits for the worker
+    ~TDosCommand() override;  // ends a running child; no event is delivered afterwards
 
     // Settings; read at Execute.
     QString CommandLine;
@@ -72,9 +64,9 @@ class TDosCommand : public QObject {
     // Starts a run. Throws DosCommandError "DosCommand still running" or
     // "No Commandline to execute".
     void Execute();
-    // True from Execute until the end of the worker has been handled on the GUI thread.
+    // True from Execute until the end of the run has been handled on the event loop.
     bool IsRunning() const { return running_; }
-    // Asks the worker to finish (the child is terminated when it still runs).
+    // Asks the run to finish (the child is terminated when it still runs).
     void Stop();
     // Queues a line (with a line feed) for the child's standard input.
     void SendLine(const QString& line);
@@ -85,21 +77,24 @@ class TDosCommand : public QObject {
     QString LastError() const { return lastError_; }
 
   signals:
-    // Emitted on the GUI thread after IsRunning became false.
+    // Emitted after IsRunning became false.
     void finished();
 
   private:
     struct Run;
-    void deliverLine(quint64 runId, const QString& line, TOutputType type);
-    void deliverTerminate(quint64 runId);
-    void deliverEnd(quint64 runId, int exitCode, const QString& error);
-    void joinWorker();
+    void readOutput();
+    void checkLimits();
+    void terminateChild();
+    void childEnded(int exitCode);
+    // Queues an event of the current run; it is dropped when another run has started by then.
+    void post(std::function<void()> event);
+    void deliverEnd(int exitCode, const QString& error);
 
     bool running_ = false;
     int exitCode_ = -1;
     QString lastError_;
     quint64 runId_ = 0;
-    std::shared_ptr<Run> run_;
+    std::unique_ptr<Run> run_;
 };
 
 }  // namespace discovery

@@ -1,5 +1,9 @@
 #include "discovery/HandleListing.h"
 
+#include <QDir>
+#include <QTemporaryFile>
+#include <memory>
+
 #include "app/LineLog.h"
 #include "discovery/DosCommand.h"
 #include "platform/Pc.h"
@@ -28,8 +32,13 @@ struct HandleListing::Impl {
     platform::IPc& pc;
     app::LineLog& view;
     QStringList lines;
+    // The process list handed to the tool for one run: a private file, created exclusively
+    // under a random name and removed when the run ends (declared before the runner, so that
+    // the runner ends its child before the file goes).
+    std::unique_ptr<QTemporaryFile> dataFile;
     TDosCommand DosCommand_handle;
     QString header;
+    QString error;
 };
 
 HandleListing::HandleListing(platform::IPc& pc, app::LineLog& serviceView, QObject* parent)
@@ -49,6 +58,7 @@ HandleListing::HandleListing(platform::IPc& pc, app::LineLog& serviceView, QObje
     d->DosCommand_handle.OnTerminateProcess = [](QObject*, bool& canTerminate) {
         canTerminate = true;
     };
+    connect(&d->DosCommand_handle, &TDosCommand::finished, this, [this] { d->dataFile.reset(); });
 }
 
 HandleListing::~HandleListing() {
@@ -60,10 +70,29 @@ void HandleListing::start(const QString& progdir) {
     if (d->DosCommand_handle.IsRunning()) return;  // the running listing goes on
     d->lines.clear();
     d->header.clear();
-    d->DosCommand_handle.CommandLine = joinCommand(d->pc.handleListingCommand(progdir));
+    d->error.clear();
+    d->dataFile.reset();
+    QStringList command = d->pc.handleListingCommand(progdir);
+    const QByteArray data = d->pc.handleListingData();
+    if (!data.isEmpty()) {
+        auto file = std::make_unique<QTemporaryFile>(
+            QDir(QDir::tempPath()).filePath(QStringLiteral("velmor-handles-XXXXXX.json")));
+        if (!file->open() || file->write(data) != data.size() || !file->flush()) {
+            d->error =
+                QStringLiteral("Error creating process list file: %1").arg(file->errorString());
+            qWarning("handle listing: %s", qPrintable(d->error));
+            return;
+        }
+        file->close();  // the file stays until the object is destroyed
+        command << QStringLiteral("--from") << file->fileName();
+        d->dataFile = std::move(file);
+    }
+    d->DosCommand_handle.CommandLine = joinCommand(command);
     try {
         d->DosCommand_handle.Execute();
     } catch (const DosCommandError& e) {
+        d->dataFile.reset();
+        d->error = QString::fromUtf8(e.what());
         qWarning("handle listing: %s", e.what());
     }
 }
@@ -80,7 +109,7 @@ QStringList HandleListing::lines() const {
 }
 
 QString HandleListing::lastError() const {
-    return d->DosCommand_handle.LastError();
+    return d->error.isEmpty() ? d->DosCommand_handle.LastError() : d->error;
 }
 
 HandleLine parseHandleLine(const QString& line) {

@@ -1,12 +1,8 @@
 #include "emulator/VirtualPc.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 #include <QThread>
 
 #include "emulator/Bench.h"
@@ -136,12 +132,14 @@ bool VirtualPc::terminateProcess(qint64 pid) {
     return true;
 }
 
-// The handle-listing tool reads the virtual PC's processes from a file instead of /proc. A port
-// whose "busyBy" names a process is one of that process's handles, under its registry name.
+// The handle-listing tool reads the virtual PC's processes from the listing's data instead of
+// /proc. A port whose "busyBy" names a process is one of that process's handles, under its
+// registry name.
 QStringList VirtualPc::handleListingCommand(const QString& progdir) {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    const QString file = QDir(dir).filePath(
-        QStringLiteral("velmor-handles-%1.json").arg(QCoreApplication::applicationPid()));
+    return {progdir + "Com/hs", "-accepteula", "-a"};
+}
+
+QByteArray VirtualPc::handleListingData() {
     const auto p = pc();
     const auto ports = p.value("ports").toObject();
     QJsonArray processes;
@@ -159,10 +157,7 @@ QStringList VirtualPc::handleListingCommand(const QString& progdir) {
         proc.insert("handles", handles);
         processes.append(proc);
     }
-    QFile f(file);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(QJsonDocument(processes).toJson());
-    return {progdir + "Com/hs", "-accepteula", "-a", "--from", file};
+    return QJsonDocument(processes).toJson();
 }
 
 QString VirtualPc::firstRouteNextHop() {

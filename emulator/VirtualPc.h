@@ -22,6 +22,7 @@ class VirtualPc : public platform::IPc {
     QString processImagePath(qint64 pid) override;
     bool terminateProcess(qint64 pid) override;
     QStringList handleListingCommand(const QString& progdir) override;
+    QByteArray handleListingData() override;
 
     QString firstRouteNextHop() override;
     platform::PingReply ping(const QString& address, int timeoutMs) override;

@@ -246,8 +246,12 @@ bool LinuxPc::canOpenPort(const QString& portName) {
     struct stat st {};
     if (free && ::fstat(fd, &st) == 0 && heldByOtherProcess(st.st_rdev)) free = false;
     if (free) {
-        termios t{};
-        if (::tcgetattr(fd, &t) == 0) {
+        // Linux keeps a port's settings after the close: the port gets back the settings it had,
+        // so that its default speed reads the same at the next scan.
+        termios saved{};
+        const bool haveSaved = ::tcgetattr(fd, &saved) == 0;
+        if (haveSaved) {
+            termios t = saved;
             ::cfmakeraw(&t);
             t.c_cflag &= ~(PARENB | CSTOPB | CSIZE | CRTSCTS);
             t.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -258,6 +262,7 @@ bool LinuxPc::canOpenPort(const QString& portName) {
         }
         int lines = TIOCM_DTR | TIOCM_RTS;
         ::ioctl(fd, TIOCMBIC, &lines);  // not every tty has modem lines
+        if (haveSaved) ::tcsetattr(fd, TCSANOW, &saved);
         ::flock(fd, LOCK_UN);
     }
     ::close(fd);

@@ -3,6 +3,7 @@
 // and the local network. Two implementations: the real Linux PC and the virtual PC of a bench.
 // Paths and port names keep their Windows form ("c:\Program Files\...", "COM5"); each
 // implementation maps them to what it has.
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -69,6 +70,10 @@ class IPc {
     virtual bool terminateProcess(qint64 pid) = 0;
     // Program + arguments of the handle-listing tool for this PC.
     virtual QStringList handleListingCommand(const QString& progdir) = 0;
+    // The process list (JSON, see Com/hs --from) the tool reads instead of this PC's own
+    // processes; empty when the tool lists the PC itself. The listing hands it over in a private
+    // temporary file that lives as long as the run.
+    virtual QByteArray handleListingData() { return {}; }
 
     // --- network (ping and tcpPortOpen are called from worker threads)
     virtual QString firstRouteNextHop() = 0;

@@ -5,19 +5,30 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTimer>
 
+<<<<<<< HEAD:tests/core/discovery_linuxpc_test.cpp
 #include "app/LineLog.h"
+=======
+#include "app/Ui.h"
+#include "discovery/DeviceScan.h"
+>>>>>>> runner:tests/unit/discovery_linuxpc_test.cpp
 #include "discovery/HandleListing.h"
 #include "discovery/PortInventory.h"
+#include "driver/Dispatch.h"
+#include "emulator/VirtualRegister.h"
 #include "platform/LinuxPc.h"
+#include "tests/support/Benches.h"
 
 using namespace discovery;
 
@@ -85,6 +96,26 @@ class DiscoveryFakePc : public ::testing::Test {
     }
 };
 
+bool setSpeed(int fd, speed_t speed) {
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0) return false;
+    ::cfsetispeed(&t, speed);
+    ::cfsetospeed(&t, speed);
+    return ::tcsetattr(fd, TCSANOW, &t) == 0;
+}
+
+class PlainUi : public ui::IUi {
+  public:
+    void message(const QString&, ui::Icon, std::optional<QString>) override {}
+    bool confirm(const QString&) override { return true; }
+    void processEvents() override { QCoreApplication::processEvents(); }
+    void pause(int ms) override {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+};
+
 pid_t holdOpen(const QString& path) {
     const QByteArray cmd = ("exec sleep 30 3<>" + path).toLocal8Bit();
     const pid_t pid = ::fork();
@@ -129,6 +160,37 @@ TEST_F(DiscoveryFakePc, PortsNumberedAndNamedForTheMatchingRules) {
     EXPECT_EQ(platform::LinuxPc::portNumberFor("ttyACM154"), 255);
     EXPECT_EQ(platform::LinuxPc::portNumberFor("ttyACM155"), 0);
     EXPECT_EQ(platform::LinuxPc::portNumberFor("ttyAMA0"), 0);
+}
+
+// Linux keeps a port's settings after the close. The busy test opens every free port at 9600, so
+// without putting the settings back a second scan would report 9600 as each port's speed.
+TEST_F(DiscoveryFakePc, SecondScanReportsTheSameDefaultSpeeds) {
+    const speed_t speeds[] = {B19200, B115200, B4800, B57600};
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(setSpeed(ptys[i].slave, speeds[i]));
+    testing_support::useBench(testing_support::toJson(testing_support::demoBench()));
+    drv::setDispatchFactory(&emu::VirtualRegister::create);
+    platform::LinuxPc pc("/", sys, dev);
+    PlainUi u;
+    app::Session session(pc, "/tmp/");
+    session.bind(nullptr, true, {});
+    app::LineLog memo, serv;
+    app::DeviceRows list;
+    DeviceScan scan(session, u, list, memo, serv, nullptr);
+
+    QList<QStringList> scans;
+    for (int round = 0; round < 2; ++round) {
+        scan.scanComPorts();
+        QStringList found;
+        for (const QString& line : serv.lines())
+            if (!line.isEmpty())
+                found << portLineField(line, "/cm/") + "=" + portLineField(line, "/sp/") + "/" +
+                             portLineField(line, "/st/");
+        scans << found;
+    }
+    const QStringList expected{"COM1=57600/Доступен", "COM33=4800/Доступен",
+                               "COM101=19200/Доступен", "COM102=115200/Доступен"};
+    EXPECT_EQ(scans[0], expected);
+    EXPECT_EQ(scans[1], expected);
 }
 
 TEST_F(DiscoveryFakePc, PortHeldByChildIsBusyAndAttributedThroughHs) {

@@ -1,0 +1,48 @@
+#pragma once
+// The PC clock: setting it goes through IClockSetter (tests give a fake one; the real one is
+// the system call), and setting it from an NTP server is one query followed by one set.
+#include <QDateTime>
+#include <QString>
+
+#include "service/Sntp.h"
+
+namespace service {
+
+struct ClockSetResult {
+    bool ok = false;
+    int errorCode = 0;  // errno of the failure
+    QString message;    // for the user, in Russian; empty on success
+};
+
+class IClockSetter {
+  public:
+    virtual ~IClockSetter() = default;
+    // Sets the PC's system clock to `utc`.
+    virtual ClockSetResult setSystemClock(const QDateTime& utc) = 0;
+};
+
+// The system clock through clock_settime(CLOCK_REALTIME). Needs the right to set the clock
+// (CAP_SYS_TIME); without it the result names what is missing.
+class LinuxClockSetter : public IClockSetter {
+  public:
+    ClockSetResult setSystemClock(const QDateTime& utc) override;
+};
+
+// Russian text for a failed clock set with the given errno.
+QString clockSetErrorText(int err);
+
+struct NtpSyncOutcome {
+    bool ok = false;
+    QString message;  // for the user, in Russian; empty on success
+    SntpResult reply;
+    QDateTime setTo;  // UTC, what the clock was set to (valid when the set was tried)
+};
+
+// One SNTP query to `host`, then the PC clock set to the PC's own time corrected by the measured
+// offset (so the time spent since the answer is not lost). The clock is untouched when the query
+// brings no valid time. Waits processing events, at most `timeoutMs` for the query.
+NtpSyncOutcome setPcClockFromNtp(SntpClient& client, IClockSetter& setter,
+                                 const QString& host = QString::fromLatin1(kDefaultNtpServer),
+                                 quint16 port = kNtpPort, int timeoutMs = kDefaultNtpTimeoutMs);
+
+}  // namespace service
