@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QDateTimeEdit>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -19,12 +20,14 @@
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
+#include <cstdio>
 
 #include "app/ConnectPage.h"
 #include "app/OtherTabs.h"
 #include "app/SavedList.h"
 #include "app/shared/Memo.h"
 #include "app/shared/ReportList.h"
+#include "app/shared/Ui.h"
 #include "discovery/HandleListing.h"
 #include "driver/ValueText.h"
 #include "info/CopyMenu.h"
@@ -78,7 +81,8 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     setPage->setUpColumns();
     // 7.
     ListOptions opts;
-    loadSavedList(ctx_.progdir, *connectPage->lvKKMconnect, opts);
+    const QString iniProblem = loadSavedList(ctx_.progdir, *connectPage->lvKKMconnect, opts);
+    if (!iniProblem.isEmpty()) ctx_.ui->message(iniProblem, ui::Icon::Warning);
     connectPage->chkSave->setChecked(opts.save);
     connectPage->chkCOM->setChecked(opts.com);
     connectPage->chkTCPIP->setChecked(opts.ip);
@@ -219,8 +223,18 @@ void TFormSet::closeEvent(QCloseEvent* e) {
         // 1.
         ListOptions opts{connectPage->chkSave->isChecked(), connectPage->chkCOM->isChecked(),
                          connectPage->chkTCPIP->isChecked()};
-        if (saveSettings(ctx_.progdir, *connectPage->lvKKMconnect, opts) != SaveResult::Saved)
-            ctx_.ui->message(QStringLiteral("Нет доступа для записи настроек"));
+        settingsWritten_ =
+            saveSettings(ctx_.progdir, *connectPage->lvKKMconnect, opts) == SaveResult::Saved;
+        if (!settingsWritten_) {
+            const QString text = QStringLiteral("Нет доступа для записи настроек");
+            // Ending on a signal or with the session nobody is there to answer a box.
+            if (terminating_)
+                std::fprintf(stderr, "%s: %s: %s\n", ui::appTitle().toUtf8().constData(),
+                             text.toUtf8().constData(),
+                             QDir::toNativeSeparators(iniPath(ctx_.progdir)).toUtf8().constData());
+            else
+                ctx_.ui->message(text);
+        }
         // 2.
         if (ctx_.fptrOK && ctx_.fptr) {
             try {
@@ -242,6 +256,22 @@ void TFormSet::closeEvent(QCloseEvent* e) {
         ctx_.pc->closeScanTestPort();
     }
     QWidget::closeEvent(e);
+}
+
+bool TFormSet::terminate() {
+    terminating_ = true;
+    // A box or dialog waiting for the user gives way first; hiding it ends its modality.
+    for (int i = 0; i < 16; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal) modal->hide();
+    }
+    close();
+    return settingsWritten_;
 }
 
 void TFormSet::toggleServiceView() {
