@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#if QT_CONFIG(sessionmanager)
 #include <QSessionManager>
+#endif
 #include <QSocketNotifier>
 #include <cstdio>
 
@@ -32,7 +34,7 @@ void closeOnTerminate(app::TFormSet* window) {
         [[maybe_unused]] auto n = ::read(signalPipe[1], &c, 1);
         QCoreApplication::exit(window->terminate() ? 0 : 1);
     });
-#ifndef QT_NO_SESSIONMANAGER
+#if QT_CONFIG(sessionmanager)
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
                      [window](QSessionManager&) { window->terminate(); });
 #endif

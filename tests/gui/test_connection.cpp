@@ -305,7 +305,13 @@ class TestConnection : public QObject {
         QTemporaryDir dir;
         QDir().mkpath(dir.path() + "/pf/set.ini");  // a directory where the file should be
         GuiHarness h(dir.path());
+        // a dialog waiting for the user gives way
+        QDialog dialog(h.window());
+        dialog.setModal(true);
+        dialog.show();
+        QCOMPARE(QApplication::activeModalWidget(), &dialog);
         QVERIFY(!h.window()->terminate());  // the settings were not written
+        QVERIFY(!dialog.isVisible());
         QVERIFY(GuiHarness::messageTexts().isEmpty());
         QVERIFY(!h.window()->isVisible());
         QVERIFY(h.driverCalls().contains("close"));  // the other close steps ran
