@@ -4,15 +4,26 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <QByteArrayView>
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cstring>
+#include <filesystem>
 #include <list>
 #include <string>
+#include <system_error>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace app {
 
 struct IniFile::Impl {
     CSimpleIniA ini{true /*utf8*/, false /*no multi-key*/, false /*no multi-line*/};
+    QString error;
+    bool repaired = false;
     Impl() { ini.SetSpaces(false); }
 };
 
@@ -23,25 +34,176 @@ static std::string s(const QString& q) {
     return q.toStdString();
 }
 
+namespace {
+
+const QString kTemporarySuffix = QStringLiteral(".tmp");
+
+// The text the parser gets: every run of NUL bytes ends the line it stands in, and bytes that
+// are no UTF-8 become U+FFFD, so neither hides the entries after it. `repaired` tells whether
+// anything had to be changed.
+QByteArray readableText(const QByteArray& raw, bool& repaired) {
+    QByteArray text;
+    text.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw.at(i) != '\0') {
+            text += raw.at(i);
+            continue;
+        }
+        repaired = true;
+        text += '\n';
+        while (i + 1 < raw.size() && raw.at(i + 1) == '\0') ++i;
+    }
+    if (!QByteArrayView(text).isValidUtf8()) {
+        repaired = true;
+        text = QString::fromUtf8(text).toUtf8();
+    }
+    return text;
+}
+
+// Counts the section lines; a line that is neither blank, a comment, a section nor a key
+// marks the file as repaired.
+int sectionLines(const QByteArray& text, bool& repaired) {
+    int sections = 0;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
+        if (line.startsWith('[') && line.contains(']'))
+            ++sections;
+        else if (!line.contains('='))
+            repaired = true;
+    }
+    return sections;
+}
+
+bool syncToDisk(QFileDevice& f) {
+    if (!f.flush()) return false;
+#ifdef Q_OS_UNIX
+    return ::fsync(f.handle()) == 0;
+#else
+    return true;
+#endif
+}
+
+std::filesystem::path fsPath(const QString& path) {
+    return std::filesystem::path(path.toStdU16String());
+}
+
+// Writes `bytes` over the existing file without truncating it first. A write that fails part
+// way puts the old content back, so the file is never left empty or cut.
+bool writeInPlace(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray old = f.readAll();
+    const bool written =
+        f.seek(0) && f.write(bytes) == bytes.size() && f.resize(bytes.size()) && syncToDisk(f);
+    if (!written && f.seek(0)) {
+        f.write(old);
+        f.resize(old.size());
+        syncToDisk(f);
+    }
+    return written;
+}
+
+}  // namespace
+
 bool IniFile::load(const QString& path) {
     d->ini.Reset();
+    d->error.clear();
+    d->repaired = false;
     QFile f(path);
     if (!f.exists()) return true;
     if (!f.open(QIODevice::ReadOnly)) return false;
-    const QByteArray data = f.readAll();
-    return d->ini.LoadData(data.constData(), data.size()) >= 0;
+    const auto tooLarge = [this](qint64 size) {
+        d->error = QStringLiteral("файл слишком велик (%1 байт, допускается не более %2)")
+                       .arg(size)
+                       .arg(kMaxFileBytes);
+        return false;
+    };
+    if (f.size() > kMaxFileBytes) return tooLarge(f.size());
+    const QByteArray raw = f.read(kMaxFileBytes + 1);
+    if (raw.size() > kMaxFileBytes) return tooLarge(raw.size());
+
+    const QByteArray text = readableText(raw, d->repaired);
+    if (text.trimmed().isEmpty()) {
+        d->error = QStringLiteral("файл пуст");
+        return false;
+    }
+    if (sectionLines(text, d->repaired) == 0 ||
+        d->ini.LoadData(text.constData(), size_t(text.size())) < 0) {
+        d->ini.Reset();
+        d->error = QStringLiteral("файл повреждён");
+        return false;
+    }
+    CSimpleIniA::TNamesDepend sectionNames;
+    d->ini.GetAllSections(sectionNames);
+    for (const auto& section : sectionNames) {
+        CSimpleIniA::TNamesDepend keyNames;
+        d->ini.GetAllKeys(section.pItem, keyNames);
+        for (const auto& key : keyNames) {
+            const char* v = d->ini.GetValue(section.pItem, key.pItem, "");
+            if (std::strlen(v) <= size_t(kMaxValueChars)) continue;
+            const qsizetype chars = QString::fromUtf8(v).size();
+            if (chars <= kMaxValueChars) continue;
+            d->error = QStringLiteral(
+                           "значение \"%1\" в разделе \"%2\" слишком велико (%3 символов, "
+                           "допускается не более %4)")
+                           .arg(QString::fromUtf8(key.pItem), QString::fromUtf8(section.pItem))
+                           .arg(chars)
+                           .arg(kMaxValueChars);
+            d->ini.Reset();  // only now: the names above point into the parsed data
+            return false;
+        }
+    }
+    return true;
+}
+
+QString IniFile::errorString() const {
+    return d->error;
+}
+
+bool IniFile::repaired() const {
+    return d->repaired;
 }
 
 bool IniFile::save(const QString& path) const {
     std::string out;
     if (d->ini.Save(out, false) < 0) return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(out.data(), qint64(out.size())) != qint64(out.size())) {
-        f.cancelWriting();
-        return false;
+    const QByteArray bytes = QByteArray::fromStdString(out);
+    QFileInfo info(path);
+    // a link is followed: the file it points to is the one replaced
+    if (info.isSymLink() && info.exists()) info = QFileInfo(info.canonicalFilePath());
+    if (info.isDir()) return false;
+
+    QTemporaryFile tmp(info.absolutePath() + '/' + info.fileName() + QStringLiteral(".XXXXXX") +
+                       kTemporarySuffix);
+    if (tmp.open()) {
+        if (tmp.write(bytes) != bytes.size() || !syncToDisk(tmp)) return false;
+        // The file gets its name only now where the system allows a file without one, and
+        // keeps the permissions of the one it replaces.
+        const QString tmpName = tmp.fileName();
+        tmp.setPermissions(info.exists() ? info.permissions()
+                                         : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                               QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        tmp.close();
+        std::error_code error;
+        std::filesystem::rename(fsPath(tmpName), fsPath(info.absoluteFilePath()), error);
+        if (error) return false;  // the temporary file goes with `tmp`
+        tmp.setAutoRemove(false);
+        return true;
     }
-    return f.commit();
+    // The folder takes no new file: a writable file is written where it is.
+    return info.exists() && writeInPlace(info.absoluteFilePath(), bytes);
+}
+
+void IniFile::removeLeftovers(const QString& path) {
+    const QFileInfo info(path);
+    QDir dir = info.absoluteDir();
+    const QStringList pattern = {info.fileName() + QStringLiteral(".??????") + kTemporarySuffix};
+    for (const QString& name :
+         dir.entryList(pattern, QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive))
+        dir.remove(name);
 }
 
 QStringList IniFile::sections() const {

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 #include "app/DeviceRows.h"
 #include "app/IniFile.h"
@@ -27,14 +29,54 @@ QString iniPath(const QString& progdir) {
     return progdir + QStringLiteral("pf/set.ini");
 }
 
-void loadSavedList(const QString& progdir, DeviceRows& rows, ListOptions& opts) {
+namespace {
+
+bool isSaveFlag(const QString& value) {
+    return value == QLatin1String("1") || value == QLatin1String("0");
+}
+
+// Moves a file that can't be read out of the way, to "set.ini.bad" beside it (an older one is
+// replaced), and returns what the user is told.
+QString setAside(const QString& path, const QString& reason) {
+    const QString bad = path + QStringLiteral(".bad");
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(path.toStdU16String()),
+                            std::filesystem::path(bad.toStdU16String()), error);
+    const QString badName = QFileInfo(bad).fileName();
+    QString text = QStringLiteral("Файл настроек \"%1\" не удалось прочитать: %2.\r\n")
+                       .arg(QDir::toNativeSeparators(path), reason);
+    if (!error)
+        text += QStringLiteral(
+                    "Он сохранён рядом под именем \"%1\", программа запущена с "
+                    "настройками по умолчанию.")
+                    .arg(badName);
+    else
+        text += QStringLiteral(
+                    "Сохранить его под именем \"%1\" не удалось, программа запущена "
+                    "с настройками по умолчанию.")
+                    .arg(badName);
+    return text;
+}
+
+}  // namespace
+
+QString loadSavedList(const QString& progdir, DeviceRows& rows, ListOptions& opts) {
     const QString path = iniPath(progdir);
-    if (!QFileInfo::exists(path)) return;
+    IniFile::removeLeftovers(path);
+    if (!QFileInfo(path).isFile()) return {};
     IniFile ini;
-    if (!ini.load(path)) return;
+    if (!ini.load(path)) {
+        // a file that can't be opened is left to the save at close, which reports it
+        if (ini.errorString().isEmpty()) return {};
+        return setAside(path, ini.errorString());
+    }
+    // A damaged file that lost its "save" flag would switch saving off and be overwritten at
+    // close: it is set aside instead.
+    if (ini.repaired() && !isSaveFlag(ini.value(kFset, "save")))
+        return setAside(path, QStringLiteral("файл повреждён"));
     if (ini.value(kFset, "save") != QLatin1String("1")) {
         opts.save = false;
-        return;
+        return {};
     }
     opts.save = true;
     opts.com = ini.value(kFset, "com") == QLatin1String("1");
@@ -47,19 +89,20 @@ void loadSavedList(const QString& progdir, DeviceRows& rows, ListOptions& opts) 
         loaded << row;
     }
     rows.setRows(loaded);
+    return {};
 }
 
 SaveResult saveSettings(const QString& progdir, const DeviceRows& rows, const ListOptions& opts) {
     const QString path = iniPath(progdir);
-    if (QFileInfo::exists(path)) {
+    const bool existed = QFileInfo::exists(path);
+    // An existing file must be writable: it is opened for writing, but neither created nor
+    // truncated. A missing one is only written by the save itself, so no empty file is ever
+    // left under its name.
+    if (existed) {
         QFile f(path);
-        if (!f.open(QIODevice::ReadWrite)) return SaveResult::NoAccess;
-    } else {
-        QDir().mkpath(progdir + QStringLiteral("pf"));
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly)) return SaveResult::NoAccess;
-        f.close();
-        if (!QFileInfo::exists(path)) return SaveResult::NoAccess;
+        if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return SaveResult::NoAccess;
+    } else if (!QDir().mkpath(progdir + QStringLiteral("pf"))) {
+        return SaveResult::NoAccess;
     }
     IniFile ini;
     if (!ini.load(path)) return SaveResult::NoAccess;
@@ -79,7 +122,10 @@ SaveResult saveSettings(const QString& progdir, const DeviceRows& rows, const Li
         ini.deleteKey(kFset, "com");
         ini.deleteKey(kFset, "ip");
     }
-    return ini.save(path) ? SaveResult::Saved : SaveResult::WriteFailed;
+    if (ini.save(path)) return SaveResult::Saved;
+    if (!existed && !QFileInfo(progdir + QStringLiteral("pf")).isWritable())
+        return SaveResult::NoAccess;
+    return SaveResult::WriteFailed;
 }
 
 }  // namespace app

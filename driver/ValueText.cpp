@@ -9,7 +9,9 @@ QString boolText(bool b) {
 QString doubleText(double d) {
     QLocale loc;
     loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(d, 'g', QLocale::FloatingPointShortest);
+    // The shortest digits that read back as the same double, written out in full: a sum of a
+    // million is "1000000", never "1E+06", and 0.0001 stays "0.0001".
+    return loc.toString(d, 'f', QLocale::FloatingPointShortest);
 }
 
 QString dateTimeFormat() {

@@ -1,7 +1,8 @@
 #pragma once
 // How a value read from the driver becomes text, everywhere in the program: integers in decimal,
-// booleans "True"/"False", floating-point numbers in the shortest general form with the system's
-// decimal separator, date-times in the system's short-date and long-time format.
+// booleans "True"/"False", floating-point numbers in the shortest decimal form that reads back as
+// the same number (no exponent, no thousands separator) with the system's decimal separator,
+// date-times in the system's short-date and long-time format.
 #include <QDateTime>
 #include <QLocale>
 #include <QString>

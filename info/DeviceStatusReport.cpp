@@ -28,20 +28,22 @@ QString shiftStateText(const QString& state, const QString& expiryText) {
     return {};
 }
 
-QString receiptStateText(const QString& type) {
-    static const char* const names[] = {
-        "Закрыт",
-        "Открыт чек прихода",
-        "Открыт чек возврата прихода",
-        "Открыт чек коррекции прихода",
-        "Открыт чек коррекции возврата прихода",
-        "Открыт чек расхода",
-        "Открыт чек возврата расхода",
-        "Открыт чек коррекции расхода",
-        "Открыт чек коррекции возврата расхода",
+QString receiptStateText(drv::Fptr& f, int type) {
+    // The driver reports the receipt type by its own constants, whose numbers do not follow
+    // this list's order: each is looked up by name.
+    static const char* const names[][2] = {
+        {"LIBFPTR_RT_CLOSED", "Закрыт"},
+        {"LIBFPTR_RT_SELL", "Открыт чек прихода"},
+        {"LIBFPTR_RT_SELL_RETURN", "Открыт чек возврата прихода"},
+        {"LIBFPTR_RT_SELL_CORRECTION", "Открыт чек коррекции прихода"},
+        {"LIBFPTR_RT_SELL_RETURN_CORRECTION", "Открыт чек коррекции возврата прихода"},
+        {"LIBFPTR_RT_BUY", "Открыт чек расхода"},
+        {"LIBFPTR_RT_BUY_RETURN", "Открыт чек возврата расхода"},
+        {"LIBFPTR_RT_BUY_CORRECTION", "Открыт чек коррекции расхода"},
+        {"LIBFPTR_RT_BUY_RETURN_CORRECTION", "Открыт чек коррекции возврата расхода"},
     };
-    for (int i = 0; i < int(std::size(names)); ++i)
-        if (type == QString::number(i)) return QString::fromUtf8(names[i]);
+    for (const auto& [constant, text] : names)
+        if (type == f.c(constant)) return QString::fromUtf8(text);
     return {};
 }
 
@@ -204,8 +206,7 @@ static void addFixedRows(drv::Fptr& f, bool isP5, ReportRows& rows) {
     add("Состояние смены", shiftStateText(shiftState, expiry));
 
     query(f, "LIBFPTR_DT_RECEIPT_STATE");
-    add("Состояние чека",
-        receiptStateText(QString::number(f.getParamInt("LIBFPTR_PARAM_RECEIPT_TYPE"))));
+    add("Состояние чека", receiptStateText(f, f.getParamInt("LIBFPTR_PARAM_RECEIPT_TYPE")));
 
     f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_NON_NULLABLE_SUM"));
     f.setParam("LIBFPTR_PARAM_RECEIPT_TYPE", f.c("LIBFPTR_RT_SELL"));

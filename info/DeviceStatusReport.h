@@ -25,7 +25,9 @@ QString ffdCurrentText(int version);
 QString ffdRangeText(int version);
 // "0" Закрыта, "1" Открыта, "2" Истекла (expiry), anything else empty.
 QString shiftStateText(const QString& state, const QString& expiryText);
-QString receiptStateText(const QString& type);
+// The receipt type read from the driver, matched against the driver's LIBFPTR_RT_* constants:
+// "Закрыт" or "Открыт чек ..."; a number that names no receipt type gives empty.
+QString receiptStateText(drv::Fptr& f, int type);
 // Result of the Wi-Fi query: -1 means no module ("Отсутствует" on platform 5, else
 // "Неизвестно").
 QString wifiText(int queryResult, bool isP5);

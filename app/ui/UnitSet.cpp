@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLayout>
@@ -12,6 +13,7 @@
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
+#include <cstdio>
 
 #include "app/DeviceRows.h"
 #include "app/ui/Page.h"
@@ -73,7 +75,8 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     session_->clearConnection();
     // 6. the columns of lvSetKKM are laid out once the window is shown and sized
     // 7.
-    connectPage->loadSaved();
+    const QString iniProblem = connectPage->loadSaved();
+    if (!iniProblem.isEmpty()) windowUi_.message(iniProblem, ui::Icon::Warning, std::nullopt);
 
     auto* ctrlR = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
     connect(ctrlR, &QShortcut::activated, this, &TFormSet::toggleServiceView);
@@ -187,6 +190,22 @@ void TFormSet::closeEvent(QCloseEvent* e) {
         session_->pc().closeScanTestPort();
     }
     QWidget::closeEvent(e);
+}
+
+bool TFormSet::terminate() {
+    terminating_ = true;
+    // A box or dialog waiting for the user gives way first; hiding it ends its modality.
+    for (int i = 0; i < 16; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal) modal->hide();
+    }
+    close();
+    return settingsWritten_;
 }
 
 void TFormSet::toggleServiceView() {

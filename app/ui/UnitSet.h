@@ -70,6 +70,11 @@ class TFormSet : public QWidget {
     service::ServPage* servPage = nullptr;
     QAction* actStayOnTop = nullptr;  // system-menu command 1000
 
+    // Ends the program on a terminate signal or at the end of the session: open boxes give
+    // way, the close steps run, and settings that can't be written are reported on standard
+    // error instead of in a box nobody would answer. False when the settings were not written.
+    bool terminate();
+
     // The read buttons, in the order of the tabs.
     QList<QAbstractButton*> readButtons() const;
     // The report list of the active tab for the wheel rule (lvKlishe for the cliche tab).
@@ -100,6 +105,8 @@ class TFormSet : public QWidget {
     Binding binding_;
     bool shown_ = false;
     bool closed_ = false;
+    bool terminating_ = false;
+    bool settingsWritten_ = true;
 };
 
 }  // namespace app

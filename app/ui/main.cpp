@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#if QT_CONFIG(sessionmanager)
+#include <QSessionManager>
+#endif
 #include <QSocketNotifier>
 #include <cstdio>
 
@@ -20,16 +23,21 @@ void onTerminate(int) {
     [[maybe_unused]] auto n = ::write(signalPipe[0], &c, 1);
 }
 
-// SIGTERM and SIGINT close the main window the ordinary way, so the list is saved and the
-// driver closed (a session logout ends the program cleanly).
-void closeOnTerminate(QWidget* window) {
+// SIGTERM and SIGINT end the program through the main window's close steps, so the list is
+// saved and the driver closed; the end of the session does the same. Nothing waits for the
+// user then: a failure to write the settings goes to standard error and the exit code.
+void closeOnTerminate(app::TFormSet* window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
         char c = 0;
         [[maybe_unused]] auto n = ::read(signalPipe[1], &c, 1);
-        window->close();
+        QCoreApplication::exit(window->terminate() ? 0 : 1);
     });
+#if QT_CONFIG(sessionmanager)
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
+                     [window](QSessionManager&) { window->terminate(); });
+#endif
     struct sigaction sa {};
     sa.sa_handler = onTerminate;
     sigemptyset(&sa.sa_mask);

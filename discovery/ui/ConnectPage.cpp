@@ -129,12 +129,13 @@ void ConnectPage::showRow(int row) {
         lvKKMconnect->setCell(row, c, rows_.at(row).cell(c));
 }
 
-void ConnectPage::loadSaved() {
+QString ConnectPage::loadSaved() {
     ListOptions opts;
-    loadSavedList(session().progdir(), rows_, opts);
+    const QString problem = loadSavedList(session().progdir(), rows_, opts);
     chkSave->setChecked(opts.save);
     chkCOM->setChecked(opts.com);
     chkTCPIP->setChecked(opts.ip);
+    return problem;
 }
 
 SaveResult ConnectPage::saveSettings() const {

@@ -53,8 +53,8 @@ class ConnectPage : public app::Page {
     void showBinding(const app::Binding& binding);
     // Column visibility from the two options (also run at start-up).
     void applyColumnVisibility();
-    // The saved list and options of pf/set.ini.
-    void loadSaved();
+    // The saved list and options of pf/set.ini; the text to tell the user when it was unreadable.
+    QString loadSaved();
     app::SaveResult saveSettings() const;
 
   public slots:

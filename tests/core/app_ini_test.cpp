@@ -66,4 +66,401 @@ TEST(IniFile, SaveReplacesTheFileWhole) {
     EXPECT_FALSE(ini.save(dir.path()));
 }
 
+TEST(IniFile, SaveThroughALinkReplacesTheFileItPointsTo) {
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("real"));
+    const QString target = write(dir, "[Fset]\nsave=1\n");
+    ASSERT_TRUE(QFile::rename(target, dir.filePath("real/set.ini")));
+    ASSERT_TRUE(QFile::link(dir.filePath("real/set.ini"), dir.filePath("set.ini")));
+    app::IniFile ini;
+    ASSERT_TRUE(ini.load(dir.filePath("set.ini")));
+    ini.setValue("Fset", "save", "0");
+    ASSERT_TRUE(ini.save(dir.filePath("set.ini")));
+    EXPECT_TRUE(QFileInfo(dir.filePath("set.ini")).isSymLink());
+    EXPECT_EQ(read(dir.filePath("real/set.ini")), QByteArray("[Fset]\nsave=0\n"));
+}
+
+TEST(IniFile, RefusedContentSaysWhy) {
+    QTemporaryDir dir;
+    app::IniFile ini;
+    EXPECT_FALSE(ini.load(write(dir, "")));
+    EXPECT_EQ(ini.errorString(), "файл пуст");
+    EXPECT_FALSE(ini.load(write(dir, "no section here\n")));
+    EXPECT_EQ(ini.errorString(), "файл повреждён");
+    EXPECT_FALSE(
+        ini.load(write(dir, "[A]\nk=" + QByteArray(app::IniFile::kMaxValueChars + 1, 'x'))));
+    EXPECT_TRUE(ini.errorString().contains("\"k\" в разделе \"A\""))
+        << ini.errorString().toStdString();
+    EXPECT_TRUE(ini.sections().isEmpty());  // nothing of a refused file is kept
+    // a value of the largest size in letters of two bytes each is still read
+    const QString longest(app::IniFile::kMaxValueChars, QChar(0x0416));
+    ASSERT_TRUE(ini.load(write(dir, "[A]\nk=" + longest.toUtf8() + "\n")));
+    EXPECT_EQ(ini.value("A", "k"), longest);
+    EXPECT_FALSE(ini.repaired());
+    EXPECT_EQ(ini.errorString(), "");
+    // a line that is neither section, key nor comment is read past, and noted
+    ASSERT_TRUE(ini.load(write(dir, "[A]\ngarbage\nk=v\n")));
+    EXPECT_EQ(ini.value("A", "k"), "v");
+    EXPECT_TRUE(ini.repaired());
+}
+
 }  // namespace
+
+// ---- The saved list in pf/set.ini: writing where only the file is writable, interrupted
+// saves, damaged and oversized files.
+
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <functional>
+
+#include "app/DeviceRows.h"
+#include "app/SavedList.h"
+
+namespace {
+
+// The program directory of one test: <tmp>/ with pf/ inside, open to every user.
+struct ProgDir {
+    QTemporaryDir tmp;
+    QString dir = tmp.path() + '/';
+    QString pf = dir + "pf";
+    QString ini = pf + "/set.ini";
+    ProgDir() {
+        ::chmod(QFile::encodeName(tmp.path()).constData(), 0755);
+        QDir().mkpath(pf);
+    }
+    ~ProgDir() { ::chmod(QFile::encodeName(pf).constData(), 0755); }
+    void write(const QByteArray& bytes) const {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QStringList files() const { return QDir(pf).entryList(QDir::Files | QDir::Hidden); }
+};
+
+void setMode(const QString& path, mode_t mode) {
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
+
+mode_t modeOf(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+// Runs `body` in a child process; the child's exit code is the result (-1: it did not end by
+// itself). `asNobody` drops root's privileges first (-2: that was not possible).
+int runInChild(const std::function<int()>& body, bool asNobody = false) {
+    uid_t uid = 65534;
+    gid_t gid = 65534;
+    if (const passwd* pw = ::getpwnam("nobody")) {
+        uid = pw->pw_uid;
+        gid = pw->pw_gid;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (asNobody && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            ::_exit(254);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status)) return -1;
+    if (WEXITSTATUS(status) == 254) return -2;
+    return WEXITSTATUS(status);
+}
+
+struct DeviceList {
+    app::DeviceRows list;
+    explicit DeviceList(int rows = 1) {
+        for (int r = 0; r < rows; ++r) {
+            app::DeviceRow row;
+            row.kkm = QString("АТОЛ 30Ф (№ %1)").arg(r + 1, 14, 10, QChar('0'));
+            row.com = QString("COM%1").arg(r + 3);
+            row.speed = "115200";
+            list.append(row);
+        }
+    }
+};
+
+const QByteArray kFooterAndRow =
+    "[Footer-00106107311234]\n1=Спасибо за покупку\n[Fset]\nsave=1\ncom=1\nip=0\n"
+    "[SavedKKM1]\nkkm=old\nkkmcom=COM9\n";
+
+}  // namespace
+
+TEST(SavedListSave, ReadOnlyFolderWritesTheWritableFileInPlace) {
+    ProgDir p;
+    p.write(kFooterAndRow);
+    setMode(p.ini, 0666);
+    setMode(p.pf, 0555);
+    DeviceList devices(2);
+    const int result = runInChild(
+        [&] { return int(app::saveSettings(p.dir, devices.list, app::ListOptions{})); }, true);
+    if (result == -2) GTEST_SKIP() << "cannot run as the user nobody here";
+    ASSERT_EQ(result, int(app::SaveResult::Saved));
+    app::IniFile ini;
+    ASSERT_TRUE(ini.load(p.ini));
+    EXPECT_EQ(ini.sections(),
+              QStringList({"Footer-00106107311234", "Fset", "SavedKKM1", "SavedKKM2"}));
+    EXPECT_EQ(ini.value("Footer-00106107311234", "1"), "Спасибо за покупку");
+    EXPECT_EQ(ini.value("SavedKKM1", "kkmcom"), "COM3");
+    EXPECT_EQ(ini.value("SavedKKM2", "kkm"), "АТОЛ 30Ф (№ 00000000000002)");
+    EXPECT_EQ(p.files(), QStringList({"set.ini"}));
+    EXPECT_EQ(modeOf(p.ini), mode_t(0666));
+}
+
+TEST(SavedListSave, UnwritableFileOrFolderIsNoAccessAndChangesNothing) {
+    DeviceList devices;
+    const auto save = [&](const ProgDir& p) {
+        return runInChild(
+            [&] { return int(app::saveSettings(p.dir, devices.list, app::ListOptions{})); }, true);
+    };
+    {  // a writable folder does not make a read-only file writable
+        ProgDir p;
+        p.write(kFooterAndRow);
+        setMode(p.ini, 0444);
+        const int result = save(p);
+        if (result == -2) GTEST_SKIP() << "cannot run as the user nobody here";
+        EXPECT_EQ(result, int(app::SaveResult::NoAccess));
+        QFile f(p.ini);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), kFooterAndRow);
+        EXPECT_EQ(p.files(), QStringList({"set.ini"}));
+    }
+    {  // no file and a read-only folder: nothing can be created
+        ProgDir p;
+        setMode(p.pf, 0555);
+        EXPECT_EQ(save(p), int(app::SaveResult::NoAccess));
+        EXPECT_EQ(p.files(), QStringList());
+    }
+}
+
+TEST(SavedListSave, FailedFirstSaveCreatesNoFile) {
+    // a file size limit stops the write part way, as a full disk would
+    ProgDir p;
+    DeviceList devices(20);
+    const int result = runInChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        return int(app::saveSettings(p.dir, devices.list, app::ListOptions{}));
+    });
+    EXPECT_NE(result, int(app::SaveResult::Saved));
+    EXPECT_NE(result, -1);
+    EXPECT_EQ(p.files(), QStringList());  // neither an empty set.ini nor a temporary file
+    // the same with a file already there: it keeps its content
+    p.write(kFooterAndRow);
+    runInChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        return int(app::saveSettings(p.dir, devices.list, app::ListOptions{}));
+    });
+    QFile f(p.ini);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), kFooterAndRow);
+    EXPECT_EQ(p.files(), QStringList({"set.ini"}));
+}
+
+TEST(SavedListSave, FailedWriteInPlacePutsTheOldContentBack) {
+    ProgDir p;
+    p.write(kFooterAndRow);
+    setMode(p.ini, 0666);
+    setMode(p.pf, 0555);
+    DeviceList devices(20);
+    const int result = runInChild(
+        [&] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{rlim_t(kFooterAndRow.size() + 40),
+                               rlim_t(kFooterAndRow.size() + 40)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            return int(app::saveSettings(p.dir, devices.list, app::ListOptions{}));
+        },
+        true);
+    if (result == -2) GTEST_SKIP() << "cannot run as the user nobody here";
+    EXPECT_EQ(result, int(app::SaveResult::WriteFailed));
+    QFile f(p.ini);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), kFooterAndRow);
+}
+
+TEST(SavedListSave, KilledSavesLeaveTheWholeFileOrNone) {
+    ProgDir p;
+    DeviceList devices(400);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(app::saveSettings(p.dir, devices.list, app::ListOptions{}), app::SaveResult::Saved);
+    // kills land anywhere in the first saves of a round
+    const int saveMicros = std::max(1000, int(timer.nsecsElapsed() / 1000));
+    // a first save and a save over the file: the same entries, "Fset" first once it was read
+    QList<QByteArray> whole;
+    for (int i = 0; i < 2; ++i) {
+        QFile f(p.ini);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        whole << f.readAll();
+        ASSERT_EQ(app::saveSettings(p.dir, devices.list, app::ListOptions{}),
+                  app::SaveResult::Saved);
+    }
+    ASSERT_EQ(whole[0].size(), whole[1].size());
+    int present = 0;
+    for (int round = 0; round < 40; ++round) {
+        QFile::remove(p.ini);
+        int firstSaved[2];
+        ASSERT_EQ(::pipe(firstSaved), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            // the first save of the file, then saves over it, until killed
+            app::saveSettings(p.dir, devices.list, app::ListOptions{});
+            [[maybe_unused]] auto n = ::write(firstSaved[1], "1", 1);
+            for (;;) app::saveSettings(p.dir, devices.list, app::ListOptions{});
+        }
+        ::close(firstSaved[1]);
+        auto* rng = QRandomGenerator::global();
+        if (round % 2 == 0) {
+            // anywhere in the first saves
+            ::usleep(useconds_t(rng->bounded(saveMicros / 2, 3 * saveMicros)));
+        } else {
+            // in a save over the file
+            char c = 0;
+            ASSERT_EQ(::read(firstSaved[0], &c, 1), 1);
+            ::usleep(useconds_t(rng->bounded(0, 2 * saveMicros)));
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        ::close(firstSaved[0]);
+        QFile f(p.ini);
+        if (!f.exists()) {
+            EXPECT_EQ(round % 2, 0) << "round " << round;
+            continue;
+        }
+        ++present;
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        ASSERT_EQ(bytes.size(), whole[0].size()) << "round " << round;
+        ASSERT_TRUE(whole.contains(bytes)) << "round " << round;
+    }
+    EXPECT_GE(present, 20);
+    // what the kills left behind goes at the next start
+    app::DeviceRows list;
+    app::ListOptions opts;
+    app::loadSavedList(p.dir, list, opts);
+    EXPECT_TRUE(p.files().filter(".tmp").isEmpty()) << p.files().join(' ').toStdString();
+}
+
+TEST(SavedListLoad, LeftoverTemporaryFilesGoAtStart) {
+    ProgDir p;
+    p.write("[Fset]\nsave=1\ncom=1\nip=0\n[SavedKKM1]\nkkm=x\n");
+    for (const QString name : {"set.ini.Ab12Cd.tmp", "set.ini.zzzzzz.tmp", "set.ini.bad",
+                               "set.ini.bak", "other.tmp", "set.ini.tmp", "set5x.ini"}) {
+        QFile f(p.pf + '/' + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    DeviceList devices(0);
+    app::ListOptions opts;
+    app::loadSavedList(p.dir, devices.list, opts);
+    EXPECT_EQ(devices.list.size(), 1);
+    EXPECT_EQ(p.files(), QStringList({"other.tmp", "set.ini", "set.ini.bad", "set.ini.bak",
+                                      "set.ini.tmp", "set5x.ini"}));
+}
+
+TEST(SavedListLoad, NulBytesAndInvalidUtf8HideNoLaterEntry) {
+    ProgDir p;
+    const QByteArray nuls(4, '\0');
+    p.write("[Fset]\nsave=1\ncom=0\nip=1\n[SavedKKM1]\nkkm=A\nkkmcom=COM3" + nuls +
+            "\n[SavedKKM2]\nkkm=B\xff\xfe\xc3\nkkmcom=COM4\n" + nuls + "[SavedKKM3]\nkkm=C\n");
+    DeviceList devices(0);
+    app::ListOptions opts;
+    app::loadSavedList(p.dir, devices.list, opts);
+    EXPECT_TRUE(opts.save);
+    EXPECT_FALSE(opts.com);
+    EXPECT_TRUE(opts.ip);
+    ASSERT_EQ(devices.list.size(), 3);
+    EXPECT_EQ(devices.list.at(0).cell(app::colCom), "COM3");
+    EXPECT_TRUE(devices.list.at(1).cell(app::colKkm).startsWith("B"));
+    EXPECT_EQ(devices.list.at(1).cell(app::colCom), "COM4");
+    EXPECT_EQ(devices.list.at(2).cell(app::colKkm), "C");
+    EXPECT_EQ(p.files(), QStringList({"set.ini"}));  // read: not set aside
+}
+
+TEST(SavedListLoad, UnreadableFileIsKeptAsBadAndDefaultsUsed) {
+    const QList<QByteArray> unreadable = {
+        QByteArray(),
+        QByteArray("\n \r\n\t\n"),
+        QByteArray(4096, '\0'),
+        QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\x00\x01\x00", 20),
+        QByteArray("just some words\nwithout any section\n"),
+        QByteArray("[Fs"),
+        QByteArray("[Fset]\nsa") + QByteArray(8, '\0'),
+        QByteArray("[Fset]\nsave=1\n[SavedKKM1]\nkkm=") + QByteArray(10000, 'x') + '\n',
+    };
+    for (const QByteArray& bytes : unreadable) {
+        SCOPED_TRACE(bytes.left(40).toStdString());
+        ProgDir p;
+        p.write(bytes);
+        DeviceList devices(0);
+        const app::ListOptions defaults;
+        app::ListOptions opts = defaults;
+        const QString message = app::loadSavedList(p.dir, devices.list, opts);
+        EXPECT_TRUE(message.contains("set.ini.bad")) << message.toStdString();
+        EXPECT_TRUE(message.contains("по умолчанию")) << message.toStdString();
+        EXPECT_EQ(opts.save, defaults.save);
+        EXPECT_EQ(opts.com, defaults.com);
+        EXPECT_EQ(opts.ip, defaults.ip);
+        EXPECT_EQ(devices.list.size(), 0);
+        EXPECT_EQ(p.files(), QStringList({"set.ini.bad"}));
+        QFile bad(p.pf + "/set.ini.bad");
+        ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
+        EXPECT_EQ(bad.readAll(), bytes);
+        // told once: the next start finds no file and says nothing
+        EXPECT_EQ(app::loadSavedList(p.dir, devices.list, opts), QString());
+        // and the next close writes a fresh file beside the kept one
+        EXPECT_EQ(app::saveSettings(p.dir, devices.list, opts), app::SaveResult::Saved);
+        EXPECT_EQ(p.files(), QStringList({"set.ini", "set.ini.bad"}));
+    }
+}
+
+TEST(SavedListLoad, ReadableFilesSayNothing) {
+    for (const QByteArray& bytes :
+         {QByteArray("[Fset]\nsave=0\n"), QByteArray("[Footer-1]\n1=line\n"),
+          QByteArray("; comment\n[Fset]\nsave=1\ncom=1\nip=1\n"), kFooterAndRow}) {
+        ProgDir p;
+        p.write(bytes);
+        DeviceList devices(0);
+        app::ListOptions opts;
+        EXPECT_EQ(app::loadSavedList(p.dir, devices.list, opts), QString()) << bytes.toStdString();
+        EXPECT_EQ(p.files(), QStringList({"set.ini"}));
+    }
+}
+
+TEST(SavedListLoad, OversizedFileIsRefusedQuickly) {
+    ProgDir p;
+    {
+        QFile f(p.ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Fset]\nsave=1\ncom=1\nip=0\n[SavedKKM1]\nkkm=");
+        const QByteArray chunk(1 << 20, 'x');
+        for (int i = 0; i < 50; ++i) f.write(chunk);
+        f.write("\n");
+    }
+    DeviceList devices(0);
+    app::ListOptions opts;
+    QElapsedTimer timer;
+    timer.start();
+    const QString message = app::loadSavedList(p.dir, devices.list, opts);
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_TRUE(message.contains("слишком велик")) << message.toStdString();
+    EXPECT_EQ(devices.list.size(), 0);
+    EXPECT_TRUE(opts.save);
+    EXPECT_EQ(p.files(), QStringList({"set.ini.bad"}));
+}

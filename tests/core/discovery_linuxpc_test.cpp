@@ -17,12 +17,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-<<<<<<< HEAD:tests/core/discovery_linuxpc_test.cpp
+#include "app/DeviceRows.h"
 #include "app/LineLog.h"
-=======
+#include "app/Session.h"
 #include "app/Ui.h"
 #include "discovery/DeviceScan.h"
->>>>>>> runner:tests/unit/discovery_linuxpc_test.cpp
 #include "discovery/HandleListing.h"
 #include "discovery/PortInventory.h"
 #include "driver/Dispatch.h"

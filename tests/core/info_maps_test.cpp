@@ -1,5 +1,5 @@
-// The word maps of the device information reports: bit lists, FFD versions, shift and receipt
-// states, flags, life phases and the validity months.
+// The word maps of the device information reports: bit lists, FFD versions, shift states, flags,
+// life phases and the validity months (receipt states: info_reports_test, against the driver).
 #include <gtest/gtest.h>
 
 #include <QLocale>
@@ -51,19 +51,11 @@ TEST(InfoMaps, FfdVersionsDifferPerRow) {
     EXPECT_EQ(info::registrationFfdText(4), "");
 }
 
-TEST(InfoMaps, ShiftReceiptAndFlags) {
+TEST(InfoMaps, ShiftStateAndFlags) {
     EXPECT_EQ(info::shiftStateText("0", "x"), "Закрыта");
     EXPECT_EQ(info::shiftStateText("1", "x"), "Открыта");
     EXPECT_EQ(info::shiftStateText("2", "05.03.2024 13:07:09"), "Истекла (05.03.2024 13:07:09)");
     EXPECT_EQ(info::shiftStateText("3", "x"), "");
-    EXPECT_EQ(info::receiptStateText("0"), "Закрыт");
-    EXPECT_EQ(info::receiptStateText("1"), "Открыт чек прихода");
-    EXPECT_EQ(info::receiptStateText("4"), "Открыт чек коррекции возврата прихода");
-    EXPECT_EQ(info::receiptStateText("5"), "Открыт чек расхода");
-    EXPECT_EQ(info::receiptStateText("8"), "Открыт чек коррекции возврата расхода");
-    EXPECT_EQ(info::receiptStateText("9"), "");
-    EXPECT_EQ(info::receiptStateText("10"), "");
-    EXPECT_EQ(info::receiptStateText("-1"), "");
     EXPECT_EQ(info::yesNo("True"), "Да");
     EXPECT_EQ(info::yesNo("False"), "Нет");
     EXPECT_EQ(info::yesNo(""), "Да");  // anything but "False"

@@ -231,7 +231,7 @@ TEST_F(InfoReports, DeviceStatusEdgeValues) {
         r["ffd"] = QJsonObject{{"device", 100}, {"deviceMax", 100}, {"deviceMin", 0}};
         r["shift"] =
             QJsonObject{{"state", 2}, {"number", 5}, {"expiresAt", "2024-03-05T10:07:09Z"}};
-        r["receipt"] = QJsonObject{{"type", 9}};
+        r["receipt"] = QJsonObject{{"type", 11}};  // no receipt type has this number
         r["licenses"] = QJsonArray();
     });
     auto f = open();
@@ -265,8 +265,42 @@ TEST_F(InfoReports, DeviceStatusWifiAndReceiptOnTheNetworkRegister) {
     EXPECT_EQ(value(rows, "Модуль Ethernet"), "Установлен");
     EXPECT_EQ(value(rows, "Минимальная версия ФФД ККТ"), "1.0");
     EXPECT_EQ(value(rows, "Версия шаблона чеков"), "");
-    EXPECT_EQ(value(rows, "Состояние чека"), "Открыт чек расхода");
+    EXPECT_EQ(value(rows, "Состояние чека"),
+              "Открыт чек возврата расхода");                   // LIBFPTR_RT_BUY_RETURN
     EXPECT_EQ(calls().filter("writeDeviceSetting").size(), 0);  // setting 37 reads 0 here
+}
+
+TEST_F(InfoReports, DeviceStatusReceiptStateOfEveryReceiptType) {
+    // the receipt types by the driver's own names, whatever their numbers
+    const QList<std::pair<const char*, QString>> types = {
+        {"LIBFPTR_RT_CLOSED", "Закрыт"},
+        {"LIBFPTR_RT_SELL", "Открыт чек прихода"},
+        {"LIBFPTR_RT_SELL_RETURN", "Открыт чек возврата прихода"},
+        {"LIBFPTR_RT_SELL_CORRECTION", "Открыт чек коррекции прихода"},
+        {"LIBFPTR_RT_SELL_RETURN_CORRECTION", "Открыт чек коррекции возврата прихода"},
+        {"LIBFPTR_RT_BUY", "Открыт чек расхода"},
+        {"LIBFPTR_RT_BUY_RETURN", "Открыт чек возврата расхода"},
+        {"LIBFPTR_RT_BUY_CORRECTION", "Открыт чек коррекции расхода"},
+        {"LIBFPTR_RT_BUY_RETURN_CORRECTION", "Открыт чек коррекции возврата расхода"},
+    };
+    QList<int> known;
+    for (const auto& [name, text] : types) {
+        const int type = drv::Fptr::create()->c(name);
+        known << type;
+        useBench(0, [&](QJsonObject& r) {
+            r["receipt"] = QJsonObject{{"type", type}, {"number", 4}, {"documentNumber", 216}};
+        });
+        auto f = open();
+        const auto rows = info::buildDeviceStatusReport(*f, true);
+        EXPECT_EQ(value(rows, "Состояние чека"), text) << name << " = " << type;
+        EXPECT_EQ(info::receiptStateText(*f, type), text) << name;
+    }
+    // numbers that name no receipt type leave the value empty
+    auto f = open();
+    for (int type = -1; type <= 12; ++type) {
+        if (known.contains(type)) continue;
+        EXPECT_EQ(info::receiptStateText(*f, type), "") << type;
+    }
 }
 
 TEST_F(InfoReports, RegistrationOfTheFfd12Register) {

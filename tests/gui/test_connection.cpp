@@ -303,6 +303,44 @@ class TestConnection : public QObject {
         QVERIFY(QFileInfo(dir.path() + "/pf/set.ini").isDir());
     }
 
+    void terminateWithUnwritableSettingsShowsNoBox() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.path() + "/pf/set.ini");  // a directory where the file should be
+        GuiHarness h(dir.path());
+        // a dialog waiting for the user gives way
+        QDialog dialog(h.window());
+        dialog.setModal(true);
+        dialog.show();
+        QCOMPARE(QApplication::activeModalWidget(), &dialog);
+        QVERIFY(!h.window()->terminate());  // the settings were not written
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(GuiHarness::messageTexts().isEmpty());
+        QVERIFY(!h.window()->isVisible());
+        QVERIFY(h.driverCalls().contains("close"));  // the other close steps ran
+    }
+
+    void unreadableFileIsSetAsideAndToldOnce() {
+        QTemporaryDir dir;
+        const QByteArray damaged = QByteArray("[Fset]\nsa") + QByteArray(64, '\0');
+        writeIni(dir.path(), damaged);
+        {
+            GuiHarness h(dir.path());
+            const QStringList texts = GuiHarness::messageTexts();
+            QCOMPARE(texts.size(), 1);
+            QVERIFY2(texts[0].contains("set.ini.bad"), qPrintable(texts[0]));
+            // the options keep their defaults
+            QVERIFY(h.find<QCheckBox>("chkSave")->isChecked());
+            QVERIFY(h.find<QCheckBox>("chkCOM")->isChecked());
+            QVERIFY(!h.find<QCheckBox>("chkTCPIP")->isChecked());
+            h.close();
+        }
+        QCOMPARE(readFile(dir.path() + "/pf/set.ini.bad"), damaged);
+        QVERIFY(readFile(dir.path() + "/pf/set.ini").contains("save=1"));
+        GuiHarness again(dir.path());
+        QVERIFY(GuiHarness::messageTexts().isEmpty());
+        QVERIFY(again.find<QCheckBox>("chkSave")->isChecked());
+    }
+
     void portNumbersAndAddressesByLength() {
         testing_support::useBench(R"({"pc": {"serialcomm": [{"value": "\\Device\\x123",
             "port": "COM123"}]}, "registers": [{"com": "COM123", "model": "АТОЛ 91Ф",

@@ -35,6 +35,37 @@ class TestProgramProcess : public QObject {
         QVERIFY(text.contains("\"method\":\"close\""));
     }
 
+    void terminateWithUnwritableSettingsEndsWithAMessageOnStderr() {
+        QTemporaryDir dir;
+        const QString exe = dir.filePath("velmor-kkt");
+        QVERIFY(QFile::copy(VELMOR_BINARY_DIR "/velmor-kkt", exe));
+        QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+        // "pf" is a plain file: no settings can be written below it, not even by root
+        QFile pf(dir.filePath("pf"));
+        QVERIFY(pf.open(QIODevice::WriteOnly));
+        pf.close();
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VELMOR_DRIVER_LOG", dir.filePath("log.jsonl"));
+        env.remove("VELMOR_BENCH");
+        p.setProcessEnvironment(env);
+        p.start(exe, {});
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile(dir.filePath("log.jsonl")).size() > 0, 20000);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        const bool finished = p.waitForFinished(15000);
+        if (!finished) p.kill();
+        QVERIFY2(finished, "still running 15 s after SIGTERM");
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains("Нет доступа для записи настроек"), qPrintable(err));
+        QFile log(dir.filePath("log.jsonl"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("\"method\":\"close\""));
+    }
+
     void badBenchStopsWithAMessageNamingTheFile() {
         QProcess p;
         auto env = QProcessEnvironment::systemEnvironment();

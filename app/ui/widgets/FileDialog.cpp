@@ -28,6 +28,17 @@ QString FileDialog::qtFilter(const QString& filter, QStringList* captions) {
     return out.join(QStringLiteral(";;"));
 }
 
+// The extension of the first pattern of filter `index` (1-based): "*.csv" gives "csv"; a
+// pattern without an extension of its own ("*.*", "*") gives empty.
+static QString filterExtension(const QString& filter, int index) {
+    const QString patterns = filter.split('|').value(2 * (index - 1) + 1);
+    const QString first = patterns.section(';', 0, 0).trimmed();
+    if (!first.startsWith(QLatin1String("*."))) return {};
+    const QString ext = first.mid(2);
+    if (ext.isEmpty() || ext.contains('*') || ext.contains('?') || ext.contains('.')) return {};
+    return ext;
+}
+
 static FileDialog::Result answered(bool& done) {
     done = true;
     if (!queued().isEmpty()) return queued().dequeue();
@@ -49,8 +60,13 @@ FileDialog::Result FileDialog::save(QWidget* parent, const QString& filter,
                                                   QFileDialog::DontConfirmOverwrite);
         r.filterIndex = std::max(1, int(captions.indexOf(selected)) + 1);
     }
-    if (!r.fileName.isEmpty() && QFileInfo(r.fileName).suffix().isEmpty() && !defaultExt.isEmpty())
-        r.fileName += '.' + defaultExt;
+    // A name typed without an extension takes the one of the chosen filter, so a CSV file is
+    // not written under .txt.
+    if (!r.fileName.isEmpty() && QFileInfo(r.fileName).suffix().isEmpty()) {
+        QString ext = filterExtension(filter, r.filterIndex);
+        if (ext.isEmpty()) ext = defaultExt;
+        if (!ext.isEmpty()) r.fileName += '.' + ext;
+    }
     return r;
 }
 

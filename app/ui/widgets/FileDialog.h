@@ -13,7 +13,8 @@ class FileDialog {
         int filterIndex = 1;  // 1-based, as the filter lists them
     };
     // `filter` in the form "Текстовый файл (*.txt)|*.txt|Файл CSV (*.csv)|*.csv".
-    // `defaultExt` is appended when the chosen name has no extension.
+    // A chosen name without extension gets the extension of the chosen filter's first pattern,
+    // or `defaultExt` when that pattern has none ("*.*").
     static Result save(QWidget* parent, const QString& filter, const QString& defaultExt,
                        const QString& startName, int startFilter = 1);
     static Result open(QWidget* parent, const QString& filter, const QString& startName);
