@@ -172,9 +172,18 @@ void TFormSet::closeEvent(QCloseEvent* e) {
     if (!closed_) {
         closed_ = true;
         // 1.
-        if (connectPage->saveSettings() != SaveResult::Saved)
-            windowUi_.message(QStringLiteral("Нет доступа для записи настроек"),
-                              ui::Icon::Information, std::nullopt);
+        settingsWritten_ = connectPage->saveSettings() == SaveResult::Saved;
+        if (!settingsWritten_) {
+            const QString text = QStringLiteral("Нет доступа для записи настроек");
+            // Ending on a signal or with the session nobody is there to answer a box.
+            if (terminating_)
+                std::fprintf(
+                    stderr, "%s: %s: %s\n", ui::appTitle().toUtf8().constData(),
+                    text.toUtf8().constData(),
+                    QDir::toNativeSeparators(iniPath(session_->progdir())).toUtf8().constData());
+            else
+                windowUi_.message(text, ui::Icon::Information, std::nullopt);
+        }
         // 2.
         session_->closeDriver();
         // 3.

@@ -63,7 +63,8 @@ class FakeTool {
                            "[ \"$3\" = --from ] || exit 2\n"
                            "stat -c '%a %u' \"$4\" > '%1/mode'\n"
                            "cp \"$4\" '%1/copy'\n"
-                           "printf '%s' \"$4\" > '%1/path'\n"
+                           // written whole before the test can see it
+                           "printf '%s' \"$4\" > '%1/path.part' && mv '%1/path.part' '%1/path'\n"
                            "printf '%s\\n' 'explorer.exe pid: 2216 C:\\Windows\\explorer.exe'\n"
                            "printf '%s\\n' '  0004: File  (RW-)   \\Device\\atol-usbcom_proxy3'\n"
                            "%2\n")
