@@ -27,19 +27,26 @@ Library::Library(Api api, QString path)
 
 Library::~Library() = default;
 
-LoadResult Library::fromResolver(const Api::Resolver& resolve, const QString& path) {
+namespace {
+// What the library lacks; the error is set when it lacks a core function.
+LoadResult check(const Api::Resolver& resolve, const QString& path) {
     LoadResult r;
     QStringList missingCore;
     for (const auto& f : coreFunctions())
         if (!has(resolve, f)) missingCore << f;
     for (const auto& f : programFunctions())
         if (!has(resolve, f)) r.missingFunctions << f;
-    if (!missingCore.isEmpty()) {
+    if (!missingCore.isEmpty())
         r.error = QStringLiteral("в библиотеке %1 нет функции %2")
                       .arg(path, missingCore.join(QStringLiteral(", ")));
-        return r;
-    }
-    r.library = std::shared_ptr<Library>(new Library(Api::resolve(resolve), path));
+    return r;
+}
+}  // namespace
+
+LoadResult Library::fromResolver(const Api::Resolver& resolve, const QString& path) {
+    LoadResult r = check(resolve, path);
+    if (r.error.isEmpty())
+        r.library = std::shared_ptr<Library>(new Library(Api::resolve(resolve), path));
     return r;
 }
 
@@ -73,13 +80,15 @@ LoadResult Library::load(const QString& pathOrName) {
         QFileInfo(path).canonicalFilePath().isEmpty() ? path : QFileInfo(path).canonicalFilePath();
 
     std::lock_guard lock(cacheMutex);
-    LoadResult r = fromResolver(resolve, path);
+    LoadResult r;
+    if (auto existing = cache().value(key).lock()) {
+        r = check(resolve, path);
+        r.library = existing;  // the same object and driver thread
+    } else {
+        r = fromResolver(resolve, path);
+        if (r.library) cache().insert(key, r.library);
+    }
     r.mapped = true;
-    if (!r.library) return r;
-    if (auto existing = cache().value(key).lock())
-        r.library = existing;  // the same findings, the same object and thread
-    else
-        cache().insert(key, r.library);
     // The mapping stays even when the library is not used: unmapping a library that may have
     // started threads or registered handlers is not worth the risk.
     return r;
