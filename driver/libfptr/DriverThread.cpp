@@ -51,7 +51,19 @@ void DriverThread::loop() {
     }
 }
 
+namespace {
+// Waits of the main thread in a local event loop, one inside the other. A slot that runs during
+// a wait and calls the driver itself waits plainly: nesting loop in loop for every queued call
+// (a scan hands many results over at once) would only deepen the stack.
+int loopsWaiting = 0;
+}  // namespace
+
 void DriverThread::waitOnMainThread(Job& job) {
+    if (loopsWaiting > 0) {
+        std::unique_lock lock(job.mutex);
+        job.done_cv.wait(lock, [&] { return job.done; });
+        return;
+    }
     {
         std::unique_lock lock(job.mutex);
         if (job.done_cv.wait_for(lock, std::chrono::milliseconds(kQuietWaitMs),
@@ -64,7 +76,9 @@ void DriverThread::waitOnMainThread(Job& job) {
         if (job.done) return;
         job.loop = &wait;
     }
+    ++loopsWaiting;
     wait.exec(QEventLoop::ExcludeUserInputEvents);
+    --loopsWaiting;
     // The loop also ends when the application quits; the call is still awaited to the end.
     std::unique_lock lock(job.mutex);
     job.done_cv.wait(lock, [&] { return job.done; });

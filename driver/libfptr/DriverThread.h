@@ -8,7 +8,7 @@
 // no handler of the user can start in the middle of another. Other threads simply block.
 //
 // A timer or queued slot that runs during the wait and calls the driver itself is served after
-// the call in progress, in order; its own wait nests inside the first one.
+// the call in progress, in order, and waits plainly (no event loop inside the event loop).
 #include <condition_variable>
 #include <deque>
 #include <functional>

@@ -64,6 +64,29 @@ TEST(LibfptrDriverThread, TheMainThreadKeepsItsTimersWhileItWaits) {
     EXPECT_GE(ticks, 10);
 }
 
+TEST(LibfptrDriverThread, SlotsThatCallTheDriverDuringAWaitDoNotNestFurtherWaits) {
+    DriverThread driver;
+    int depth = 0, deepest = 0, slotCalls = 0;
+    QObject context;
+    // results handed over from other threads, queued while the main thread waits
+    for (int i = 0; i < 3; ++i)
+        QMetaObject::invokeMethod(
+            &context,
+            [&] {
+                ++depth;
+                deepest = std::max(deepest, depth);
+                driver.run([] { std::this_thread::sleep_for(std::chrono::milliseconds(30)); });
+                ++slotCalls;
+                --depth;
+            },
+            Qt::QueuedConnection);
+    driver.run([] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
+    EXPECT_GE(slotCalls, 1);  // a slot ran during the wait and its call was served
+    EXPECT_EQ(deepest, 1);    // and no slot started inside another
+    QCoreApplication::processEvents();
+    EXPECT_EQ(slotCalls, 3);
+}
+
 TEST(LibfptrDriverThread, ACallInProgressIsFinishedBeforeTheThreadEnds) {
     std::atomic<bool> started{false};
     std::atomic<int> made{0};
