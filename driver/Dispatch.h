@@ -2,8 +2,8 @@
 // Late-bound access to the register maker's driver object.
 //
 // The driver is an automation object: its constants and operations are found by name at run
-// time. IDispatch is that contract; the virtual register implements it, and an adapter to the
-// maker's real library would implement it too without any caller noticing.
+// time. IDispatch is that contract; the virtual register implements it, and so does the adapter
+// to the maker's C library (driver/libfptr), without any caller noticing.
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -35,6 +35,42 @@ class DriverCreateError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The values that cross this interface. Both implementations (the virtual register and the
+// adapter to the maker's C library) keep these rules, and the contract tests hold them to it.
+//
+// Operations (open, queryData, processJson, report, ... and applySingleSettings) take no
+// arguments and answer an int: 0 on success, -1 on failure; errorCode then tells why.
+//
+// setParam(id, value) and setNonPrintableParam(id, value): the id is an int (a constant or an
+// FFD tag number); the value's type picks the driver's setter:
+//   bool                                -> boolean
+//   int, uint, qlonglong, ... (integral) -> 32-bit integer; negative values and values up to
+//                                          4294967295 keep their 32 bits, larger ones go as double;
+//                                          the receiving side reads the 32 bits as an int, so
+//                                          3000000000 arrives as -1294967296
+//   double, float                       -> double (currency included)
+//   QString                             -> text
+//   QDateTime                           -> date-time, local time, whole seconds; a QDate counts
+//                                          as its midnight, an invalid date-time as all zeros
+//   QByteArray                          -> byte array
+//   anything else                       -> its text (QVariant::toString())
+// A setter answers 0 and reports nothing else; read errorCode where a failure matters.
+//
+// Getters take the id and answer (and for a parameter the last operation did not fill):
+//   getParamInt       int: the driver's 32 bits (above 2147483647 reads negative); unset 0
+//   getParamBool      bool; unset false
+//   getParamDouble    double; unset 0
+//   getParamString    QString; unset empty
+//   getParamDateTime  QDateTime in local time (the C library carries whole seconds);
+//                     unset: an invalid QDateTime
+//   getParamByteArray QByteArray; unset empty
+//
+// setSingleSetting(key, value): both texts, answers 0; applySingleSettings is an operation.
+// getSingleSetting(key) and getSettings answer QString; setSettings(json) is an int result.
+// errorCode: int. errorDescription: QString. version: QString. isOpened: bool.
+// A member called with too few arguments answers -1 without reaching the driver.
+// A member the driver does not have (or a constant it does not know) answers std::nullopt;
+// Fptr turns that into DriverNameError. Nothing here raises for a failure of the register.
 class IDispatch {
   public:
     virtual ~IDispatch() = default;

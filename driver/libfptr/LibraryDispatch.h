@@ -1,0 +1,46 @@
+#pragma once
+// The driver object made by a driver library: drv::IDispatch over the C functions.
+//
+// Every member the program uses maps to its C function (see CApi.h and Operations.h); the
+// values follow the rules written down in driver/Dispatch.h. A member whose function the
+// library lacks answers std::nullopt, as an unknown name does. Each call is made on the
+// library's driver thread (DriverThread.h).
+#include <memory>
+
+#include "driver/Dispatch.h"
+#include "driver/libfptr/Library.h"
+
+namespace drv::libfptr {
+
+class LibraryDispatch : public IDispatch {
+  public:
+    struct Options {
+        // The ComFile setting goes to the library as a device node (Ports.h), so a port given
+        // by number reaches the Linux library as /dev/tty… .
+        bool comFileAsDeviceNode = true;
+    };
+
+    // A new driver object of the library (libfptr_create); null when the library refuses.
+    static std::unique_ptr<LibraryDispatch> create(std::shared_ptr<Library> library);
+    static std::unique_ptr<LibraryDispatch> create(std::shared_ptr<Library> library,
+                                                   Options options);
+    ~LibraryDispatch() override;  // libfptr_destroy
+
+    std::optional<QVariant> constant(const QString& name) const override;
+    std::optional<QVariant> invoke(const QString& method, const QVariantList& args) override;
+
+  private:
+    LibraryDispatch(std::shared_ptr<Library> library, void* handle, Options options);
+    std::optional<QVariant> setParam(const Setters& setters, const QVariantList& args);
+    std::optional<QVariant> getParam(const QString& method, const QVariantList& args);
+
+    std::shared_ptr<Library> lib_;
+    void* handle_;
+    Options options_;
+};
+
+// The factory for drv::setDispatchFactory: objects of "AddIn.Fptr10" made by `library`.
+DispatchFactory libraryFactory(std::shared_ptr<Library> library,
+                               LibraryDispatch::Options options = {});
+
+}  // namespace drv::libfptr

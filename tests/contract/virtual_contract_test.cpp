@@ -1,0 +1,353 @@
+// The virtual register in process and behind its C library answer the same.
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "tests/contract/Contract.h"
+
+namespace contract {
+namespace {
+
+void runVirtual(const Case& c, Runs* out = nullptr) {
+    Runs r = runBoth(c, inProcessVirtual, libraryVirtual);
+    EXPECT_TRUE(sameTranscript(r.inProcess, r.library));
+    if (out) *out = std::move(r);
+}
+
+void status(drv::Fptr& f, Transcript& t) {
+    f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_STATUS"));
+    t.add("queryData", f.queryData());
+    for (const char* p :
+         {"LIBFPTR_PARAM_MODEL_NAME", "LIBFPTR_PARAM_SERIAL_NUMBER", "LIBFPTR_PARAM_UNIT_VERSION"})
+        t.add(p, f.getParamString(p));
+    for (const char* p : {"LIBFPTR_PARAM_FISCAL", "LIBFPTR_PARAM_FN_PRESENT",
+                          "LIBFPTR_PARAM_COVER_OPENED", "LIBFPTR_PARAM_RECEIPT_PAPER_PRESENT",
+                          "LIBFPTR_PARAM_PRINTER_OVERHEAT", "LIBFPTR_PARAM_BLOCKED"}) {
+        t.add(p, f.getParamBool(p));
+        t.add(QStringLiteral("%1 as text").arg(p), f.getParamString(p));
+    }
+    for (const char* p : {"LIBFPTR_PARAM_SHIFT_STATE", "LIBFPTR_PARAM_SHIFT_NUMBER",
+                          "LIBFPTR_PARAM_RECEIPT_TYPE", "LIBFPTR_PARAM_RECEIPT_LINE_LENGTH"})
+        t.add(p, f.getParamInt(p));
+    t.addClock("clock", f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+}
+
+TEST(VirtualContract, StatusOfARegisterOpenedByPortNumber) {
+    Runs r;
+    runVirtual(
+        [](drv::Fptr& f, Transcript& t) {
+            t.add("version", f.version());
+            t.add("open", f.openSerialAuto("101"));
+            t.add("errorCode", f.errorCode());
+            t.add("errorDescription", f.errorDescription());
+            t.add("isOpened", f.isOpened());
+            status(f, t);
+            f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_UNIT_VERSION"));
+            f.setParam("LIBFPTR_PARAM_UNIT_TYPE", f.c("LIBFPTR_UT_TEMPLATES"));
+            t.add("queryData unit", f.queryData());
+            t.add("templates", f.getParamString("LIBFPTR_PARAM_UNIT_VERSION"));
+            t.add("close", f.close());
+            t.add("isOpened after close", f.isOpened());
+        },
+        &r);
+    // the case saw the bench's register, not empty answers
+    EXPECT_EQ(r.library.value("LIBFPTR_PARAM_MODEL_NAME").toString(), "АТОЛ 30Ф");
+    EXPECT_EQ(r.library.value("LIBFPTR_PARAM_COVER_OPENED").toBool(), true);
+    EXPECT_EQ(r.library.value("LIBFPTR_PARAM_RECEIPT_PAPER_PRESENT").toBool(), false);
+    EXPECT_EQ(r.library.value("LIBFPTR_PARAM_SHIFT_NUMBER").toInt(), 42);
+    EXPECT_EQ(r.library.value("templates").toString(), "5.8.8.0");
+    EXPECT_EQ(r.library.value("version").toString(), "10.10.4.0");
+    EXPECT_TRUE(r.library.value("isOpened").toBool());
+    // the register's clock runs an hour behind the PC's
+    const QDateTime clock = r.library.value("clock").toDateTime();
+    EXPECT_LE(std::llabs(clock.secsTo(QDateTime::currentDateTime().addSecs(-3600))), 10);
+}
+
+TEST(VirtualContract, APortByNameOrDeviceNodeReachesTheSameRegister) {
+    Runs r;
+    runVirtual(
+        [](drv::Fptr& f, Transcript& t) {
+            for (const QString& port : {QStringLiteral("COM101"), QStringLiteral("/dev/ttyACM0")}) {
+                t.add("open " + port, f.openSerialAuto(port));
+                f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_SERIAL_NUMBER"));
+                f.queryData();
+                t.add("serial " + port, f.getParamString("LIBFPTR_PARAM_SERIAL_NUMBER"));
+                f.close();
+            }
+        },
+        &r);
+    EXPECT_EQ(r.library.value("serial COM101").toString(), "00106107319999");
+    EXPECT_EQ(r.library.value("serial /dev/ttyACM0").toString(), "00106107319999");
+}
+
+TEST(VirtualContract, FailuresToOpenCarryTheSameCodeAndText) {
+    Runs r;
+    runVirtual(
+        [](drv::Fptr& f, Transcript& t) {
+            // an offline register, a port without a register, a port the PC does not have
+            for (const QString& port :
+                 {QStringLiteral("5"), QStringLiteral("33"), QStringLiteral("200")}) {
+                t.add("open " + port, f.openSerialAuto(port));
+                t.add("code " + port, f.errorCode());
+                t.add("text " + port, f.errorDescription());
+                t.add("isOpened " + port, f.isOpened());
+            }
+            t.add("open tcp", f.openTcpAuto("127.0.0.9"));
+            t.add("code tcp", f.errorCode());
+            // a closed register refuses queries
+            f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_STATUS"));
+            t.add("queryData closed", f.queryData());
+            t.add("code closed", f.errorCode());
+            t.add("text closed", f.errorDescription());
+        },
+        &r);
+    EXPECT_EQ(r.library.value("code 5").toInt(), 2);
+    EXPECT_EQ(r.library.value("code 33").toInt(), 2);
+    EXPECT_EQ(r.library.value("code 200").toInt(), 4);
+    EXPECT_EQ(r.library.value("text 200").toString(), "Порт недоступен");
+    EXPECT_EQ(r.library.value("code closed").toInt(), 1);
+}
+
+TEST(VirtualContract, ANetworkRegisterWithoutStorage) {
+    Runs r;
+    runVirtual(
+        [](drv::Fptr& f, Transcript& t) {
+            t.add("open", f.openTcpAuto("127.0.0.2"));
+            status(f, t);
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_FN_INFO"));
+            t.add("fnQueryData", f.fnQueryData());
+            t.add("code", f.errorCode());
+            t.add("text", f.errorDescription());
+            t.add("json", f.jsonTask(R"({"type": "getFnInfo"})"));
+            t.add("json code", f.errorCode());
+        },
+        &r);
+    EXPECT_EQ(r.library.value("LIBFPTR_PARAM_MODEL_NAME").toString(), "АТОЛ 27Ф");
+    EXPECT_EQ(r.library.value("code").toInt(), 166);
+}
+
+TEST(VirtualContract, StorageQueriesAndLongJsonAnswers) {
+    Runs r;
+    runVirtual(
+        [](drv::Fptr& f, Transcript& t) {
+            f.openSerialAuto("101");
+            t.add("registration info", f.jsonTask(R"({"type": "getRegistrationInfo"})"));
+            t.add("document",
+                  f.jsonTask(R"({"type": "getFnDocument", "fiscalDocumentNumber": 213})"));
+            t.add("missing document",
+                  f.jsonTask(R"({"type": "getFnDocument", "fiscalDocumentNumber": 9})"));
+            t.add("missing document code", f.errorCode());
+
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_VALIDITY"));
+            t.add("validity", f.fnQueryData());
+            t.add("valid until", f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+            t.add("registrations", f.getParamInt("LIBFPTR_PARAM_REGISTRATIONS_COUNT"));
+
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_LAST_REGISTRATION"));
+            t.add("last registration", f.fnQueryData());
+            t.add("registered", f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+            t.add("registration document", f.getParamInt("LIBFPTR_PARAM_DOCUMENT_NUMBER"));
+
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_REG_INFO"));
+            t.add("reg info", f.fnQueryData());
+            for (int tag : {1018, 1048, 1009}) t.add(QString::number(tag), f.getParamString(tag));
+            t.add("1062", f.getParamInt(1062));
+            t.add("1209", f.getParamInt(1209));
+            t.add("1001", f.getParamBool(1001));
+            t.add("1002", f.getParamBool(1002));
+
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_DOCUMENT_BY_NUMBER"));
+            f.setParam("LIBFPTR_PARAM_DOCUMENT_NUMBER", 213);
+            t.add("document by number", f.fnQueryData());
+            t.add("fiscal sign", f.getParamString("LIBFPTR_PARAM_FISCAL_SIGN"));
+            t.add("document sum", f.getParamDouble("LIBFPTR_PARAM_RECEIPT_SUM"));
+            t.add("document time", f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_FFD_VERSIONS"));
+            t.add("ffd", f.fnQueryData());
+            t.add("device ffd", f.getParamInt("LIBFPTR_PARAM_DEVICE_FFD_VERSION"));
+        },
+        &r);
+    const QString info = r.library.value("registration info").toString();
+    EXPECT_GT(info.size(), 2000);  // far beyond a first output buffer
+    EXPECT_TRUE(QJsonDocument::fromJson(info.toUtf8()).isObject());
+    EXPECT_TRUE(info.contains("🌼"));
+    EXPECT_GT(r.library.value("document").toString().size(), 4000);
+    EXPECT_EQ(r.library.value("missing document code").toInt(), 123);
+    EXPECT_EQ(r.library.value("valid until").toDateTime(),
+              QDateTime::fromString("2026-03-14T00:00:00+03:00", Qt::ISODate));
+    EXPECT_EQ(r.library.value("1062").toInt(), 3);
+    EXPECT_EQ(r.library.value("1002").toBool(), true);
+    EXPECT_GT(r.library.value("1009").toString().size(), 1000);
+    EXPECT_EQ(r.library.value("document sum").toDouble(), 4350.0);
+}
+
+TEST(VirtualContract, MoneyOfTheOpenReceipt) {
+    Runs r;
+    runVirtual(
+        [](drv::Fptr& f, Transcript& t) {
+            f.openSerialAuto("101");
+            f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_RECEIPT_STATE"));
+            t.add("receipt state", f.queryData());
+            for (const char* p : {"LIBFPTR_PARAM_RECEIPT_TYPE", "LIBFPTR_PARAM_RECEIPT_NUMBER",
+                                  "LIBFPTR_PARAM_DOCUMENT_NUMBER"})
+                t.add(p, f.getParamInt(p));
+            for (const char* p :
+                 {"LIBFPTR_PARAM_RECEIPT_SUM", "LIBFPTR_PARAM_REMAINDER", "LIBFPTR_PARAM_CHANGE"}) {
+                t.add(p, f.getParamDouble(p));
+                t.add(QStringLiteral("%1 as text").arg(p), f.getParamString(p));
+            }
+            f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_CASH_SUM"));
+            t.add("cash", f.queryData());
+            t.add("cash sum", f.getParamDouble("LIBFPTR_PARAM_SUM"));
+        },
+        &r);
+    EXPECT_EQ(r.library.value("LIBFPTR_PARAM_RECEIPT_SUM").toDouble(), 1234.56);
+    EXPECT_EQ(r.library.value("LIBFPTR_PARAM_REMAINDER").toDouble(), 0.44);
+    EXPECT_EQ(r.library.value("cash sum").toDouble(), 15200.5);
+}
+
+TEST(VirtualContract, SettingsTableReadRecordByRecordAndWritten) {
+    Runs r;
+    runVirtual(
+        [](drv::Fptr& f, Transcript& t) {
+            f.openSerialAuto("101");
+            f.setParam("LIBFPTR_PARAM_RECORDS_TYPE", f.c("LIBFPTR_RT_SETTINGS"));
+            t.add("begin", f.beginReadRecords());
+            const QString id = f.getParamString("LIBFPTR_PARAM_RECORDS_ID");
+            t.add("records id given", !id.isEmpty());
+            for (int i = 0; i < 10; ++i) {
+                f.setParam("LIBFPTR_PARAM_RECORDS_ID", id);
+                const int rc = f.readNextRecord();
+                t.add(QStringLiteral("next %1").arg(i), rc);
+                if (rc != 0) break;
+                t.add("id", f.getParamInt("LIBFPTR_PARAM_SETTING_ID"));
+                t.add("type", f.getParamInt("LIBFPTR_PARAM_SETTING_TYPE"));
+                t.add("value", f.getParamString("LIBFPTR_PARAM_SETTING_VALUE"));
+                t.add("value as number", f.getParamInt("LIBFPTR_PARAM_SETTING_VALUE"));
+            }
+            t.add("end code", f.errorCode());
+            f.setParam("LIBFPTR_PARAM_RECORDS_ID", id);
+            t.add("end", f.endReadRecords());
+
+            // a text setting written and read back, then restored
+            const auto read = [&](int sid) {
+                f.setParam("LIBFPTR_PARAM_SETTING_ID", sid);
+                f.readDeviceSetting();
+                return f.getParamString("LIBFPTR_PARAM_SETTING_VALUE");
+            };
+            const auto write = [&](int sid, const QVariant& v) {
+                f.setParam("LIBFPTR_PARAM_SETTING_ID", sid);
+                f.setParam("LIBFPTR_PARAM_SETTING_VALUE", v);
+                return f.writeDeviceSetting();
+            };
+            const QString before = read(71);
+            t.add("before", before);
+            t.add("write text", write(71, QStringLiteral("Касса «Ромашка» №2 🌼🌼")));
+            t.add("after", read(71));
+            t.add("write number", write(74, 6000));
+            t.add("number after", read(74));
+            t.add("write bad number", write(74, QStringLiteral("шесть")));
+            t.add("bad number code", f.errorCode());
+            t.add("restore", write(71, before));
+            t.add("restore number", write(74, 5555));
+        },
+        &r);
+    EXPECT_TRUE(r.library.value("records id given").toBool());
+    EXPECT_EQ(r.library.value("next 4").toInt(), -1);  // four settings, then the end
+    EXPECT_EQ(r.library.value("end code").toInt(), 123);
+    EXPECT_EQ(r.library.value("after").toString(), "Касса «Ромашка» №2 🌼🌼");
+    EXPECT_EQ(r.library.value("number after").toString(), "6000");
+    EXPECT_EQ(r.library.value("bad number code").toInt(), 13);
+}
+
+TEST(VirtualContract, ClockAndPrintedLines) {
+    qint64 logPos = 0;
+    printedSince(logPos);
+    QStringList printed[2];
+    int run = 0;
+    Runs r;
+    const QDateTime set(QDate(2030, 5, 6), QTime(7, 8, 9));
+    runVirtual(
+        [&](drv::Fptr& f, Transcript& t) {
+            f.openSerialAuto("101");
+            f.setParam("LIBFPTR_PARAM_DATE_TIME", set);
+            t.add("writeDateTime", f.run("writeDateTime"));
+            f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_DATE_TIME"));
+            f.queryData();
+            t.addClock("register clock", f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+            f.setParam("LIBFPTR_PARAM_TEXT",
+                       QStringLiteral("Спасибо за покупку! 🧾 ½ €"));
+            t.add("printText", f.run("printText"));
+            t.add("cut", f.run("cut"));  // the bench's cover is open
+            t.add("cut code", f.errorCode());
+            t.add("cut text", f.errorDescription());
+            // put the clock back an hour behind the PC's
+            f.setParam("LIBFPTR_PARAM_DATE_TIME", QDateTime::currentDateTime().addSecs(-3600));
+            f.run("writeDateTime");
+            printed[run++] = printedSince(logPos);
+        },
+        &r);
+    EXPECT_LE(std::llabs(r.library.value("register clock").toDateTime().secsTo(set)), 5);
+    EXPECT_EQ(r.library.value("cut code").toInt(), 45);
+    EXPECT_TRUE(r.library.value("cut text").toString().contains("🔧"));
+    EXPECT_EQ(printed[0], printed[1]);
+    EXPECT_TRUE(
+        printed[1].contains("text:Спасибо за покупку! 🧾 ½ €:00106107319999"))
+        << printed[1].join('\n').toStdString();
+}
+
+TEST(VirtualContract, UnknownNamesFailAlike) {
+    for (const auto& make : {MakeObject(inProcessVirtual), MakeObject(libraryVirtual)}) {
+        drv::Fptr f(make());
+        EXPECT_THROW(f.call("noSuchMember"), drv::DriverNameError);
+        EXPECT_THROW(f.c("LIBFPTR_NO_SUCH_CONSTANT"), drv::DriverNameError);
+        EXPECT_EQ(f.constant("LIBFPTR_SETTING_COM_FILE").toString(), "ComFile");
+        EXPECT_EQ(f.c("LIBFPTR_PARAM_JSON_DATA"), 65645);
+    }
+}
+
+// What each member answers, by type (the rules of driver/Dispatch.h), for both.
+TEST(VirtualContract, AnswersHaveTheTypesTheInterfaceNames) {
+    for (const auto& make : {MakeObject(inProcessVirtual), MakeObject(libraryVirtual)}) {
+        auto o = make();
+        const auto c = [&](const char* n) { return o->constant(QString::fromLatin1(n))->toInt(); };
+        const auto type = [&](const QString& m, const QVariantList& a = {}) {
+            const auto v = o->invoke(m, a);
+            return v ? v->typeId() : -1;
+        };
+        o->invoke("setSingleSetting", {"Port", "0"});
+        o->invoke("setSingleSetting", {"ComFile", "101"});
+        o->invoke("applySingleSettings", {});
+        EXPECT_EQ(type("open"), QMetaType::Int);
+        EXPECT_EQ(type("setParam", {c("LIBFPTR_PARAM_DATA_TYPE"), c("LIBFPTR_DT_STATUS")}),
+                  QMetaType::Int);
+        EXPECT_EQ(type("queryData"), QMetaType::Int);
+        const int model = c("LIBFPTR_PARAM_MODEL_NAME");
+        EXPECT_EQ(type("getParamInt", {model}), QMetaType::Int);
+        EXPECT_EQ(type("getParamBool", {model}), QMetaType::Bool);
+        EXPECT_EQ(type("getParamDouble", {model}), QMetaType::Double);
+        EXPECT_EQ(type("getParamString", {model}), QMetaType::QString);
+        EXPECT_EQ(type("getParamDateTime", {c("LIBFPTR_PARAM_DATE_TIME")}), QMetaType::QDateTime);
+        EXPECT_EQ(type("getParamByteArray", {model}), QMetaType::QByteArray);
+        EXPECT_EQ(type("isOpened"), QMetaType::Bool);
+        EXPECT_EQ(type("errorCode"), QMetaType::Int);
+        EXPECT_EQ(type("errorDescription"), QMetaType::QString);
+        EXPECT_EQ(type("version"), QMetaType::QString);
+        EXPECT_EQ(type("setSingleSetting", {"Model", "500"}), QMetaType::Int);
+        // a parameter the last query did not fill
+        const int unset = 65899;
+        EXPECT_EQ(o->invoke("getParamInt", {unset})->toInt(), 0);
+        EXPECT_EQ(o->invoke("getParamBool", {unset})->toBool(), false);
+        EXPECT_EQ(o->invoke("getParamDouble", {unset})->toDouble(), 0.0);
+        EXPECT_EQ(o->invoke("getParamString", {unset})->toString(), QString());
+        EXPECT_FALSE(o->invoke("getParamDateTime", {unset})->toDateTime().isValid());
+        EXPECT_TRUE(o->invoke("getParamByteArray", {unset})->toByteArray().isEmpty());
+        // too few arguments
+        EXPECT_EQ(o->invoke("setParam", {model})->toInt(), -1);
+        EXPECT_EQ(o->invoke("getParamString", {})->toInt(), -1);
+        o->invoke("close", {});
+    }
+}
+
+}  // namespace
+}  // namespace contract
