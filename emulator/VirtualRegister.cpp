@@ -37,15 +37,6 @@ const QHash<int, QString>& errorTexts() {
     return t;
 }
 
-const QHash<QString, QString>& settingNames() {
-    static const QHash<QString, QString> t = {{"Model", "LIBFPTR_SETTING_MODEL"},
-                                              {"Port", "LIBFPTR_SETTING_PORT"},
-                                              {"ComFile", "LIBFPTR_SETTING_COM_FILE"},
-                                              {"IPAddress", "LIBFPTR_SETTING_IPADDRESS"},
-                                              {"IPPort", "LIBFPTR_SETTING_IPPORT"}};
-    return t;
-}
-
 QString driverVersion() {
     auto& w = World::instance();
     return w.pc().value("driver").toObject().value("version").toString("10.10.4.0");
@@ -78,11 +69,8 @@ std::unique_ptr<drv::IDispatch> VirtualRegister::create(const QString& progId) {
 }
 
 std::optional<QVariant> VirtualRegister::constant(const QString& name) const {
-    const auto& t = constants();
-    auto it = t.constFind(name);
-    if (it != t.constEnd()) return QVariant(*it);
-    for (auto s = settingNames().constBegin(); s != settingNames().constEnd(); ++s)
-        if (s.value() == name) return QVariant(s.key());
+    if (const auto v = drv::constantValue(name)) return QVariant(*v);
+    if (const auto key = drv::settingKey(name)) return QVariant(*key);
     return std::nullopt;
 }
 
