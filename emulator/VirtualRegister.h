@@ -15,6 +15,7 @@ class VirtualRegister : public drv::IDispatch {
     VirtualRegister();
     std::optional<QVariant> constant(const QString& name) const override;
     std::optional<QVariant> invoke(const QString& method, const QVariantList& args) override;
+    std::optional<int> lastErrorCode() const override { return errorCode_; }
 
     // The factory for drv::setDispatchFactory: makes objects of "AddIn.Fptr10" unless the bench
     // says the driver's automation object is not registered.

@@ -66,7 +66,10 @@ class InfoReports : public ::testing::Test {
         f->applySingleSettings();
         f->open();
         EXPECT_TRUE(f->isOpened());
+        // start the log afresh (the log keeps its file open)
+        drv::DriverLog::instance().setPath({});
         QFile::remove(logPath_);
+        drv::DriverLog::instance().setPath(logPath_);
         return f;
     }
 
