@@ -78,6 +78,9 @@ class IDispatch {
     virtual std::optional<QVariant> constant(const QString& name) const = 0;
     // Runs the member `method` with its arguments; nullopt when the driver has no such member.
     virtual std::optional<QVariant> invoke(const QString& method, const QVariantList& args) = 0;
+    // The error code of the last operation as the implementation holds it, without a call of the
+    // driver's errorCode member (the driver log uses it); nullopt when it cannot tell.
+    virtual std::optional<int> lastErrorCode() const { return std::nullopt; }
 };
 
 // Creates driver objects by class name ("AddIn.Fptr10"). The program entry installs the

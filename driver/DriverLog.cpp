@@ -4,16 +4,14 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <mutex>
 
 namespace drv {
-namespace {
-std::mutex logMutex;
-}
 
 DriverLog::DriverLog() {
-    path_ = qEnvironmentVariable("VELMOR_DRIVER_LOG");
+    setPath(qEnvironmentVariable("VELMOR_DRIVER_LOG"));
 }
+
+DriverLog::~DriverLog() = default;
 
 DriverLog& DriverLog::instance() {
     static DriverLog log;
@@ -21,13 +19,18 @@ DriverLog& DriverLog::instance() {
 }
 
 void DriverLog::setPath(const QString& path) {
-    std::lock_guard lock(logMutex);
-    path_ = path;
-}
-
-bool DriverLog::enabled() const {
-    std::lock_guard lock(logMutex);
-    return !path_.isEmpty();
+    std::lock_guard lock(mutex_);
+    enabled_.store(false, std::memory_order_release);
+    file_.reset();
+    if (path.isEmpty()) return;
+    auto f = std::make_unique<QFile>(path);
+    if (!f->open(QIODevice::WriteOnly | QIODevice::Append)) {
+        qWarning("VELMOR_DRIVER_LOG: cannot open %s: %s", qPrintable(path),
+                 qPrintable(f->errorString()));
+        return;
+    }
+    file_ = std::move(f);
+    enabled_.store(true, std::memory_order_release);
 }
 
 QJsonValue jsonOf(const QVariant& v) {
@@ -60,18 +63,17 @@ void DriverLog::printed(const QString& kind, const QString& text, const QJsonObj
     QJsonObject o = extra;
     o.insert("print", kind);
     o.insert("text", text);
-    append(o);
+    append(std::move(o));
 }
 
-void DriverLog::append(const QJsonObject& line) {
-    std::lock_guard lock(logMutex);
-    if (path_.isEmpty()) return;
-    QFile f(path_);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
-    QJsonObject o = line;
-    o.insert("t", QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
-    f.write(QJsonDocument(o).toJson(QJsonDocument::Compact));
-    f.write("\n");
+void DriverLog::append(QJsonObject line) {
+    line.insert("t", QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
+    QByteArray bytes = QJsonDocument(line).toJson(QJsonDocument::Compact);
+    bytes.append('\n');
+    std::lock_guard lock(mutex_);
+    if (!file_) return;
+    file_->write(bytes);
+    file_->flush();
 }
 
 }  // namespace drv

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "driver/DriverLog.h"
+#include "driver/Names.h"
 
 namespace drv {
 namespace {
@@ -30,10 +31,9 @@ QVariant Fptr::call(const QString& method, const QVariantList& args) {
     auto r = obj_->invoke(method, args);
     if (!r) throw DriverNameError(QStringLiteral("метод"), method);
     auto& log = DriverLog::instance();
-    if (log.enabled() && method != "errorCode" && method != "errorDescription") {
-        auto code = obj_->invoke("errorCode", {});
-        log.call(id_, method, args, *r, code ? code->toInt() : -1);
-    }
+    if (log.enabled() && method != QLatin1String(members::errorCode) &&
+        method != QLatin1String(members::errorDescription))
+        log.call(id_, method, args, *r, obj_->lastErrorCode().value_or(-1));
     return *r;
 }
 

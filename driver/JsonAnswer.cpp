@@ -2,51 +2,78 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
+#include <QLocale>
 
 namespace drv {
 
 JsonAnswer JsonAnswer::parse(const QString& text) {
     JsonAnswer a;
+    if (text.size() > kMaxAnswerChars) {
+        a.tooLarge_ = true;
+        a.error_ =
+            QStringLiteral("Ответ драйвера слишком велик: %1 символов (допускается не более %2)")
+                .arg(text.size())
+                .arg(kMaxAnswerChars);
+        return a;
+    }
     if (text.trimmed().isEmpty()) return a;
     QJsonParseError err;
     const auto doc = QJsonDocument::fromJson(text.toUtf8(), &err);
-    if (err.error != QJsonParseError::NoError || !doc.isObject()) return a;
+    if (err.error != QJsonParseError::NoError) {
+        a.error_ = QStringLiteral("Ошибка разбора ответа драйвера в позиции %1: %2")
+                       .arg(err.offset)
+                       .arg(err.errorString());
+        return a;
+    }
+    if (!doc.isObject()) {
+        a.error_ = QStringLiteral("Ответ драйвера не является объектом JSON");
+        return a;
+    }
     a.root_ = doc.object();
     a.ok_ = true;
     return a;
 }
 
+namespace {
+
+// Steps through one path segment: "key", "key[2]", "key[2][0]" or "[1]".
+bool step(QJsonValue& cur, QStringView segment) {
+    const qsizetype bracket = segment.indexOf(QLatin1Char('['));
+    const QStringView key = bracket < 0 ? segment : segment.left(bracket);
+    if (!key.isEmpty()) {
+        if (!cur.isObject()) return false;
+        const QJsonObject obj = cur.toObject();
+        const auto it = obj.constFind(key);
+        if (it == obj.constEnd()) return false;
+        cur = *it;
+    }
+    if (bracket < 0) return !key.isEmpty();
+    QStringView rest = segment.mid(bracket);
+    while (!rest.isEmpty()) {
+        if (rest.front() != QLatin1Char('[')) return false;
+        const qsizetype close = rest.indexOf(QLatin1Char(']'));
+        if (close < 2) return false;
+        bool isNumber = false;
+        const QStringView digits = rest.mid(1, close - 1);
+        for (const QChar c : digits)
+            if (!c.isDigit() || c.unicode() > '9') return false;
+        const qsizetype i = digits.toLongLong(&isNumber);
+        if (!isNumber || !cur.isArray()) return false;
+        const QJsonArray arr = cur.toArray();
+        if (i < 0 || i >= arr.size()) return false;
+        cur = arr.at(i);
+        rest = rest.mid(close + 1);
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<QJsonValue> JsonAnswer::value(const QString& path) const {
     if (!ok_ || path.isEmpty()) return std::nullopt;
-    static const QRegularExpression indexRe(QStringLiteral("\\[(\\d+)\\]"));
     QJsonValue cur = root_;
-    for (const QString& segment : path.split('.')) {
-        const int bracket = segment.indexOf('[');
-        const QString key = bracket < 0 ? segment : segment.left(bracket);
-        if (!key.isEmpty()) {
-            if (!cur.isObject()) return std::nullopt;
-            const auto obj = cur.toObject();
-            auto it = obj.constFind(key);
-            if (it == obj.constEnd()) return std::nullopt;
-            cur = *it;
-        }
-        if (bracket >= 0) {
-            const QString rest = segment.mid(bracket);
-            int consumed = 0;
-            for (auto m = indexRe.globalMatch(rest); m.hasNext();) {
-                const auto match = m.next();
-                if (match.capturedStart() != consumed) return std::nullopt;
-                consumed = match.capturedEnd();
-                if (!cur.isArray()) return std::nullopt;
-                const auto arr = cur.toArray();
-                const int i = match.captured(1).toInt();
-                if (i < 0 || i >= arr.size()) return std::nullopt;
-                cur = arr.at(i);
-            }
-            if (consumed != rest.size()) return std::nullopt;
-        }
-    }
+    for (const QStringView segment : QStringView(path).split(QLatin1Char('.')))
+        if (!step(cur, segment)) return std::nullopt;
     return cur;
 }
 

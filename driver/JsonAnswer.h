@@ -1,6 +1,9 @@
 #pragma once
-// A JSON task's answer, searched by dotted path: "fnInfo.serial", "documentTLV.1012",
-// "documentTLV.1059[0].1030".
+// A JSON task's answer, parsed once and searched by dotted path in the parsed tree:
+// "fnInfo.serial", "documentTLV.1012", "documentTLV.1059[0].1030".
+//
+// An answer longer than kMaxAnswerChars is refused without parsing, with a clear error: a
+// register never sends one that large, and parsing it would only freeze the window.
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
@@ -10,12 +13,19 @@ namespace drv {
 
 class JsonAnswer {
   public:
+    // 4 Mi characters: a receipt of 500 items is about 0.1 Mi.
+    static constexpr qsizetype kMaxAnswerChars = 4 * 1024 * 1024;
+
     JsonAnswer() = default;
-    // An empty text, invalid JSON or a non-object answer all give an empty answer (no paths).
+    // An empty text, invalid JSON, a non-object or an oversized answer all give an answer
+    // without paths; error() tells why (empty for an empty text).
     static JsonAnswer parse(const QString& text);
 
     bool isObject() const { return ok_; }
     const QJsonObject& root() const { return root_; }
+    // Why the text gave no object, in the user's words; empty when it did or was empty.
+    const QString& error() const { return error_; }
+    bool tooLarge() const { return tooLarge_; }
 
     std::optional<QJsonValue> value(const QString& path) const;
     // Text of a found value: a string's content, a number as written (shortest form), "true" or
@@ -28,6 +38,8 @@ class JsonAnswer {
   private:
     QJsonObject root_;
     bool ok_ = false;
+    bool tooLarge_ = false;
+    QString error_;
 };
 
 QString jsonValueText(const QJsonValue& v);

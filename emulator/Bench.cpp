@@ -1,6 +1,7 @@
 #include "emulator/Bench.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 
 static void initEmulatorResources() {
@@ -8,6 +9,81 @@ static void initEmulatorResources() {
 }
 
 namespace emu {
+namespace {
+
+// A bench file larger than this is refused rather than read.
+constexpr qint64 kMaxBenchBytes = 64 * 1024 * 1024;
+
+// The virtual PC is read by VirtualPc as it stands; here its values are only checked for type.
+void checkPc(const JsonReader& pc) {
+    pc.boolean("windows64", true);
+    pc.boolean("real", false);
+    pc.string("windowsRoot");
+    pc.integer("latencyMs", 0, 0, 10000);
+    const JsonReader os = pc.child("os");
+    os.string("productName");
+    os.string("build");
+    if (os.has("productType") && !os.object().value(QStringLiteral("productType")).isNull())
+        os.integer("productType", 0, 0, 255);
+    const JsonReader files = pc.child("files");
+    for (auto it = files.object().begin(); it != files.object().end(); ++it)
+        if (!it.value().isString()) files.fail(it.key(), QStringLiteral("ожидается строка"));
+    const QJsonArray dirs = pc.array("dirs");
+    for (int i = 0; i < dirs.size(); ++i)
+        if (!dirs[i].isString())
+            pc.fail(QStringLiteral("dirs[%1]").arg(i), QStringLiteral("ожидается строка"));
+    const JsonReader driver = pc.child("driver");
+    driver.boolean("creatable", true);
+    driver.string("version");
+    const QJsonArray serial = pc.array("serialcomm");
+    for (int i = 0; i < serial.size(); ++i) {
+        const JsonReader s = pc.element(serial, "serialcomm", i);
+        s.string("value");
+        s.string("port");
+    }
+    const QJsonArray pnp = pc.array("pnp");
+    for (int i = 0; i < pnp.size(); ++i) {
+        const JsonReader p = pc.element(pnp, "pnp", i);
+        p.string("caption");
+        if (!p.object().value(QStringLiteral("id")).isNull()) p.string("id");
+    }
+    const JsonReader ports = pc.child("ports");
+    for (auto it = ports.object().begin(); it != ports.object().end(); ++it) {
+        const JsonReader port = ports.child(it.key().toUtf8().constData());
+        port.integer("speed", 0, 0, 10000000);
+        port.integer("busyBy", 0, 0, std::numeric_limits<qint32>::max());
+    }
+    const QJsonArray processes = pc.array("processes");
+    for (int i = 0; i < processes.size(); ++i) {
+        const JsonReader p = pc.element(processes, "processes", i);
+        p.integer("pid", 0, 0, std::numeric_limits<qint32>::max());
+        p.string("path");
+        const QJsonArray handles = p.array("handles");
+        for (int h = 0; h < handles.size(); ++h)
+            if (!handles[h].isString())
+                p.fail(QStringLiteral("handles[%1]").arg(h), QStringLiteral("ожидается строка"));
+    }
+    const JsonReader lan = pc.child("lan");
+    lan.string("route");
+    lan.integer("silentWaitMs", 0, 0, 10000);
+    const QJsonArray hosts = lan.array("hosts");
+    for (int i = 0; i < hosts.size(); ++i) {
+        const JsonReader h = lan.element(hosts, "hosts", i);
+        h.string("ip");
+        h.string("replyFrom");
+        h.integer("ttl", 0, 0, 255);
+        h.integer("timeMs", 0, 0, 10000);
+        const QJsonArray open = h.array("ports");
+        for (int p = 0; p < open.size(); ++p)
+            if (!integralValue(open[p], 1, 65535))
+                h.fail(QStringLiteral("ports[%1]").arg(p), QStringLiteral("ожидается номер порта"));
+    }
+    const JsonReader env = pc.child("env");
+    for (auto it = env.object().begin(); it != env.object().end(); ++it)
+        if (!it.value().isString()) env.fail(it.key(), QStringLiteral("ожидается строка"));
+}
+
+}  // namespace
 
 World& World::instance() {
     static World* w = [] {
@@ -35,53 +111,52 @@ void World::loadDemo() {
 
 void World::loadFile(const QString& path) {
     QFile f(path);
-    if (!f.exists())
-        throw BenchError(QStringLiteral("Файл стенда %1: файл не найден").arg(path).toStdString());
-    if (!f.open(QIODevice::ReadOnly))
-        throw BenchError(
-            QStringLiteral("Файл стенда %1: %2").arg(path, f.errorString()).toStdString());
+    if (!f.exists()) benchFail(path, QStringLiteral("файл не найден"));
+    if (!f.open(QIODevice::ReadOnly)) benchFail(path, f.errorString());
+    if (f.size() > kMaxBenchBytes)
+        benchFail(path, QStringLiteral("файл больше %1 МБ").arg(kMaxBenchBytes >> 20));
     loadJson(f.readAll(), path);
-}
-
-void World::validate(const QJsonObject& root, const QString& source) {
-    const auto fail = [&](const QString& what) {
-        throw BenchError(QStringLiteral("Файл стенда %1: %2").arg(source, what).toStdString());
-    };
-    if (root.contains("pc") && !root.value("pc").isObject()) fail("\"pc\" должен быть объектом");
-    if (root.contains("registers") && !root.value("registers").isArray())
-        fail("\"registers\" должен быть массивом");
-    const auto regs = root.value("registers").toArray();
-    for (int i = 0; i < regs.size(); ++i) {
-        if (!regs[i].isObject()) fail(QStringLiteral("registers[%1] должен быть объектом").arg(i));
-        const auto r = regs[i].toObject();
-        if (!r.contains("com") && !r.contains("ip"))
-            fail(QStringLiteral("registers[%1]: нужен \"com\" или \"ip\"").arg(i));
-    }
 }
 
 void World::loadJson(const QByteArray& json, const QString& source) {
     QJsonParseError err;
     const auto doc = QJsonDocument::fromJson(json, &err);
     if (err.error != QJsonParseError::NoError)
-        throw BenchError(QStringLiteral("Файл стенда %1: ошибка JSON в позиции %2: %3")
-                             .arg(source)
-                             .arg(err.offset)
-                             .arg(err.errorString())
-                             .toStdString());
-    if (!doc.isObject())
-        throw BenchError(
-            QStringLiteral("Файл стенда %1: ожидается объект JSON").arg(source).toStdString());
-    const auto root = doc.object();
-    validate(root, source);
+        benchFail(
+            source,
+            QStringLiteral("ошибка JSON в позиции %1: %2").arg(err.offset).arg(err.errorString()));
+    if (!doc.isObject()) benchFail(source, QStringLiteral("ожидается объект JSON"));
+    const JsonReader root(doc.object(), QString(), source);
+    const JsonReader pc = root.child("pc");
+    checkPc(pc);
+    std::vector<std::shared_ptr<Register>> registers;
+    const QJsonArray list = root.array("registers");
+    for (int i = 0; i < list.size(); ++i)
+        registers.push_back(Register::read(root.element(list, "registers", i)));
+
     std::lock_guard lock(mutex_);
     source_ = source;
-    pc_ = root.value("pc").toObject();
-    registers_.clear();
-    callCounts_.clear();
-    for (const auto& r : root.value("registers").toArray()) {
-        registers_.append(r.toObject());
-        callCounts_.append(QHash<QString, int>());
-    }
+    pc_ = pc.object();
+    pcLatencyMs_ = int(pc.integer("latencyMs", 0, 0, 10000));
+    driverCreatable_ = pc.child("driver").boolean("creatable", true);
+    driverVersion_ = pc.child("driver").string("version", QStringLiteral("10.10.4.0"));
+    registers_ = std::move(registers);
+}
+
+QString World::source() const {
+    std::lock_guard lock(mutex_);
+    return source_;
+}
+
+int World::registerCount() const {
+    std::lock_guard lock(mutex_);
+    return int(registers_.size());
+}
+
+std::shared_ptr<Register> World::reg(int i) const {
+    std::lock_guard lock(mutex_);
+    if (i < 0 || i >= int(registers_.size())) return nullptr;
+    return registers_[size_t(i)];
 }
 
 int comNumber(const QString& portName) {
@@ -89,35 +164,56 @@ int comNumber(const QString& portName) {
     return portName.mid(3).toInt();
 }
 
-int World::findByPort(const QString& comFile) const {
+std::shared_ptr<Register> World::findByPort(const QString& comFile) const {
     const QString want = comFile.trimmed();
     bool isNumber = false;
     const int n = want.toInt(&isNumber);
-    for (int i = 0; i < registers_.size(); ++i) {
-        const auto& r = registers_[i];
-        const QString com = r.value("com").toString();
-        if (com.isEmpty()) continue;
-        if (isNumber ? comNumber(com) == n
-                     : (com.compare(want, Qt::CaseInsensitive) == 0 ||
-                        r.value("device").toString() == want))
-            return i;
-    }
-    return -1;
-}
-
-int World::findByAddress(const QString& ip, int port) const {
-    for (int i = 0; i < registers_.size(); ++i) {
-        const auto& r = registers_[i];
-        if (!r.value("ip").toString().isEmpty() && r.value("ip").toString() == ip.trimmed() &&
-            r.value("ipPort").toInt(5555) == port)
-            return i;
-    }
-    return -1;
-}
-
-int World::countCall(int i, const QString& method) {
     std::lock_guard lock(mutex_);
-    return ++callCounts_[i][method];
+    for (const auto& r : registers_) {
+        if (r->com.isEmpty()) continue;
+        if (isNumber ? comNumber(r->com) == n
+                     : (r->com.compare(want, Qt::CaseInsensitive) == 0 ||
+                        (!r->device.isEmpty() && r->device == want)))
+            return r;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<Register> World::findByAddress(const QString& ip, int port) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& r : registers_)
+        if (!r->ip.isEmpty() && r->ip == ip.trimmed() && r->ipPort == port) return r;
+    return nullptr;
+}
+
+bool World::pcHasPort(const QString& comFile) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& p : pc_.value(QStringLiteral("serialcomm")).toArray()) {
+        const QString name = p.toObject().value(QStringLiteral("port")).toString();
+        if (QString::number(comNumber(name)) == comFile || name == comFile) return true;
+    }
+    return false;
+}
+
+bool World::portBusy(const QString& portName) const {
+    std::lock_guard lock(mutex_);
+    const auto state = pc_.value(QStringLiteral("ports")).toObject().value(portName).toObject();
+    return state.value(QStringLiteral("busyBy")).toInteger() != 0;
+}
+
+int World::pcLatencyMs() const {
+    std::lock_guard lock(mutex_);
+    return pcLatencyMs_;
+}
+
+bool World::driverCreatable() const {
+    std::lock_guard lock(mutex_);
+    return driverCreatable_;
+}
+
+QString World::driverVersion() const {
+    std::lock_guard lock(mutex_);
+    return driverVersion_;
 }
 
 }  // namespace emu

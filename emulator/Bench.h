@@ -1,19 +1,16 @@
 #pragma once
 // The bench: the virtual registers and the virtual PC around them, described by a JSON file
 // (VELMOR_BENCH) or the built-in demo bench. See docs/bench.md for the format.
-#include <QHash>
-#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <memory>
 #include <mutex>
-#include <stdexcept>
+#include <vector>
+
+#include "emulator/JsonReader.h"
+#include "emulator/Register.h"
 
 namespace emu {
-
-class BenchError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 class World {
   public:
@@ -23,31 +20,40 @@ class World {
 
     void loadFile(const QString& path);
     void loadDemo();
+    // Replaces the bench. Driver objects connected to a register of the previous bench keep
+    // that register until they close.
     void loadJson(const QByteArray& json, const QString& source);
-    QString source() const { return source_; }
+    QString source() const;
     static QByteArray demoBenchJson();
 
+    // Guards the virtual PC's description (pc()); held only for short lookups.
     std::recursive_mutex& mutex() { return mutex_; }
-
     const QJsonObject& pc() const { return pc_; }
-    int registerCount() const { return int(registers_.size()); }
-    QJsonObject& reg(int i) { return registers_[i]; }
-    // Register reached through a serial port named by number ("5"), name ("COM5") or device
-    // path; -1 when none.
-    int findByPort(const QString& comFile) const;
-    int findByAddress(const QString& ip, int port) const;
 
-    // Counts calls of `method` on register i (for errors injected from the N-th call on).
-    int countCall(int i, const QString& method);
+    int registerCount() const;
+    std::shared_ptr<Register> reg(int i) const;
+    // Register reached through a serial port named by number ("5"), name ("COM5") or device
+    // path; null when none.
+    std::shared_ptr<Register> findByPort(const QString& comFile) const;
+    std::shared_ptr<Register> findByAddress(const QString& ip, int port) const;
+    // Whether the virtual PC has a serial port of that number or name.
+    bool pcHasPort(const QString& comFile) const;
+    bool portBusy(const QString& portName) const;
+
+    // The PC's pause per driver call and what the driver's object says about itself.
+    int pcLatencyMs() const;
+    bool driverCreatable() const;
+    QString driverVersion() const;
 
   private:
     World() = default;
-    void validate(const QJsonObject& root, const QString& source);
+    mutable std::recursive_mutex mutex_;
     QString source_;
     QJsonObject pc_;
-    QList<QJsonObject> registers_;
-    QList<QHash<QString, int>> callCounts_;
-    std::recursive_mutex mutex_;
+    int pcLatencyMs_ = 0;
+    bool driverCreatable_ = true;
+    QString driverVersion_ = QStringLiteral("10.10.4.0");
+    std::vector<std::shared_ptr<Register>> registers_;
 };
 
 // "COM5" -> 5; 0 when the text is not a COM name.

@@ -1,10 +1,18 @@
 #pragma once
-#include <QHash>
+// The virtual register's own use of the driver's constants: every value comes from the table of
+// the maker's published values (driver/Names.h); nothing here chooses a number.
 #include <QString>
+#include <string_view>
+
+#include "driver/Names.h"
 
 namespace emu {
-// The driver's LIBFPTR_ constants with the values the maker publishes.
-const QHash<QString, int>& constants();
-// Value of a constant that must exist (for the emulator's own use).
-int k(const char* name);
+
+// Value of a published constant the virtual register relies on; a name missing from the table is
+// a programming error (std::logic_error), never a silent 0.
+int k(std::string_view name);
+
+// The driver's Russian description of an error code ("Нет связи", ...).
+QString errorText(int code);
+
 }  // namespace emu

@@ -47,6 +47,21 @@ QString registrationFfdText(int version) {
     return ffdName(version).value_or(QString());
 }
 
+int ffdVersionOfFormatCode(int code) {
+    switch (code) {
+        case 1:
+            return 100;
+        case 2:
+            return 105;
+        case 3:
+            return 110;
+        case 4:
+            return 120;
+        default:
+            return code;
+    }
+}
+
 QString jsonFlagText(const drv::JsonAnswer& answer, const QString& path, int ffdVersion) {
     if (const auto text = answer.text(path)) {
         if (*text == QLatin1String("true")) return QStringLiteral("Да");
@@ -75,7 +90,7 @@ RegistrationReport buildRegistrationReport(drv::Fptr& f) {
     f.fnQueryData();
     const int taxSystems = f.getParamInt(1062);
     const int agentFlags = f.getParamInt(1057);
-    const int ffd = f.getParamInt(1209);
+    const int ffd = ffdVersionOfFormatCode(f.getParamInt(1209));
     QHash<int, bool> flags;
     for (int tag : {1001, 1002, 1056, 1108, 1109, 1110, 1126, 1193, 1207, 1221})
         flags[tag] = f.getParamBool(tag);

@@ -49,6 +49,14 @@ TEST(InfoMaps, FfdVersionsDifferPerRow) {
     EXPECT_EQ(info::registrationFfdText(0), "Неизвестно");
     EXPECT_EQ(info::registrationFfdText(110), "1.1");
     EXPECT_EQ(info::registrationFfdText(4), "");
+    // the driver reads 1209 as the format code
+    EXPECT_EQ(info::ffdVersionOfFormatCode(2), 105);
+    EXPECT_EQ(info::ffdVersionOfFormatCode(3), 110);
+    EXPECT_EQ(info::ffdVersionOfFormatCode(4), 120);
+    EXPECT_EQ(info::ffdVersionOfFormatCode(1), 100);
+    EXPECT_EQ(info::ffdVersionOfFormatCode(0), 0);
+    EXPECT_EQ(info::ffdVersionOfFormatCode(120), 120);
+    EXPECT_EQ(info::registrationFfdText(info::ffdVersionOfFormatCode(4)), "1.2");
 }
 
 TEST(InfoMaps, ShiftStateAndFlags) {

@@ -11,6 +11,7 @@
 
 #include "driver/DriverLog.h"
 #include "driver/Fptr.h"
+#include "driver/ValueText.h"
 #include "emulator/Bench.h"
 #include "emulator/VirtualRegister.h"
 #include "info/DeviceStatusReport.h"
@@ -66,7 +67,10 @@ class InfoReports : public ::testing::Test {
         f->applySingleSettings();
         f->open();
         EXPECT_TRUE(f->isOpened());
+        // start the log afresh (the log keeps its file open)
+        drv::DriverLog::instance().setPath({});
         QFile::remove(logPath_);
+        drv::DriverLog::instance().setPath(logPath_);
         return f;
     }
 
@@ -176,8 +180,11 @@ TEST_F(InfoReports, DeviceStatusLeavesOtherSetting37ValuesAlone) {
         EXPECT_EQ(rows.size(), 30);
         EXPECT_EQ(calls().filter("writeDeviceSetting").size(), 0) << v.toInt();
     }
-    // no setting 37 at all: nothing written either
-    useBench(0, [](QJsonObject& r) { r["settings"] = QJsonArray(); });
+    // no setting 37 at all (a table of only the listed settings): nothing written either
+    useBench(0, [](QJsonObject& r) {
+        r["settingsBase"] = "none";
+        r["settings"] = QJsonArray();
+    });
     auto f = open();
     info::buildDeviceStatusReport(*f, true);
     EXPECT_EQ(calls().filter("writeDeviceSetting").size(), 0);
@@ -486,4 +493,22 @@ TEST_F(InfoReports, FnReportWhenGetFnInfoIsNotJson) {
     EXPECT_FALSE(captions(rows).contains("Срок действия ФН"));
     EXPECT_FALSE(value(rows, "Дата первой пере/регистрации").isEmpty());
     EXPECT_EQ(value(rows, "Количество документов в ФН"), "215");
+}
+
+TEST_F(InfoReports, FnReportFirstRegistrationWithAnOffset) {
+    // the storage writes moments with their offset: 11:15 at +05:00 is 06:15 UTC
+    useBench(0, [](QJsonObject& r) {
+        auto fn = r["fn"].toObject();
+        fn["documents"] = QJsonArray{
+            QJsonObject{{"documentTLV", QJsonObject{{"fiscalDocumentType", "registration"},
+                                                    {"1012", "2023-03-14T11:15:00+05:00"},
+                                                    {"1040", 1},
+                                                    {"1077", "0A3F52D1C2B4"}}}}};
+        r["fn"] = fn;
+    });
+    auto f = open();
+    const auto rows = info::buildFnReport(*f);
+    const QDateTime utc(QDate(2023, 3, 14), QTime(6, 15), Qt::UTC);
+    EXPECT_EQ(value(rows, "Дата первой пере/регистрации"), drv::dateTimeText(utc.toLocalTime()));
+    EXPECT_TRUE(captions(rows).contains("Срок действия ФН"));
 }

@@ -40,7 +40,7 @@ class TestInfoFn : public QObject {
         QVERIFY(h.messageTexts().isEmpty());
         const auto rows = h.rows("lvFNinfo");
         QCOMPARE(rows.size(), 20);
-        // 06:15 without zone is UTC: 09:15 in Moscow
+        // 09:15 at +03:00: 09:15 in Moscow
         QCOMPARE(rows[9], QStringList({"Дата первой пере/регистрации", "14.03.2023 09:15:00"}));
         QCOMPARE(rows[10], QStringList({"Дата последней пере/регистрации", "14.03.2023 09:15:00"}));
         // 2026-03-14T00:00+03:00 shown in UTC

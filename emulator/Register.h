@@ -1,0 +1,162 @@
+#pragma once
+// One virtual register's typed state: how it is reached, what it reports, its storage archive,
+// settings, pictures, cliche and footer, and what it has printed. Read once from the bench; every
+// driver object connected to it shares it. Its mutex guards everything that changes; it is never
+// held while a call waits out the link's latency.
+#include <QDateTime>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "emulator/FiscalArchive.h"
+#include "emulator/PictureStore.h"
+#include "emulator/PrintJournal.h"
+#include "emulator/SettingsStore.h"
+
+namespace emu {
+
+class JsonReader;
+
+struct RegisterFlags {
+    bool fiscal = false;
+    bool fnPresent = true;
+    bool fnFiscal = false;
+    bool coverOpened = false;
+    bool paperPresent = true;
+    bool cutError = false;
+    bool printerOverheat = false;
+    bool blocked = false;
+};
+
+struct UnitVersions {
+    // by unit: 0 firmware, 1 configuration, 2 templates, 3 control unit, 4 boot; nullopt: absent
+    std::optional<QString> version[5];
+    QString configurationRelease;
+};
+
+struct FfdVersions {
+    int device = 0, deviceMax = 0, deviceMin = 0, fnMax = 0, fn = 0;
+};
+
+struct ShiftState {
+    int state = 0;  // 0 closed, 1 opened (an opened shift past expiresAt reads as expired)
+    int number = 0;
+    int receipts = 0;
+    QDateTime expiresAt;
+};
+
+struct OpenReceipt {
+    int type = 0;  // LIBFPTR_RT_ value, 0 closed
+    int number = 0;
+    int documentNumber = 0;
+    double sum = 0, remainder = 0, change = 0;
+};
+
+struct Counters {
+    double cashSum = 0, cashInSum = 0, cashOutSum = 0;
+    int cashInCount = 0, cashOutCount = 0;
+    QHash<int, int> receiptCount;       // by receipt type
+    QHash<QString, double> paymentSum;  // by "receiptType/paymentType"
+};
+
+struct License {
+    int number = 0;
+    QString name;
+    QDateTime from, until;
+};
+
+// What the typed storage queries answer, read once from the bench's storage answers.
+struct StorageFacts {
+    QString serial;      // fnInfo.serial
+    QDateTime validity;  // fnInfo.validityDate
+    int numberOfRegistrations = 0;
+    int notSentCount = 0;
+    int notSentFirstDocNumber = 0;
+    QDateTime notSentFirstDocDateTime;
+};
+
+struct LastRegistration {
+    int documentNumber = 0;
+    int registrationsCount = 0;
+    QDateTime moment;
+};
+
+// A failure the bench injects: `method` fails with `code` from its `fromCall`-th call on,
+// `times` calls long (0: for good).
+struct InjectedError {
+    QString method;
+    int code = 2;
+    QString description;
+    int fromCall = 1;
+    int times = 0;
+};
+
+struct Register {
+    // how it is reached
+    QString com, device, ip;
+    int ipPort = 5555;
+    QString platform = QStringLiteral("5");
+    bool offline = false;
+    std::optional<int> latencyMs;
+    int utcOffsetSeconds = 3 * 3600;
+
+    // what it reports
+    QString model, serial;
+    UnitVersions units;
+    QString scriptName;
+    std::optional<double> voltages[3];  // power supply, RTC battery, battery
+    QString mac;
+    int wifi = -1;
+    RegisterFlags flags;
+    FfdVersions ffd;
+    ShiftState shift;
+    OpenReceipt receipt;
+    QHash<int, double> nonNullableSum;  // by receipt type
+    Counters counters;
+    qint64 clockOffsetSeconds = 0;
+    int lineLength = 48;
+    QList<License> licenses;
+    QHash<int, QVariant> registration;  // FFD tag -> value (1209 as the format code 1..4)
+
+    // the fiscal storage: the JSON tasks' answers as the bench gives them, and their typed values
+    QJsonObject fnInfo, fnStatus, ofdExchange, registrationInfo;
+    StorageFacts storage;
+    QString keysUpdaterServerUri;
+    int freeDocuments = 0;
+    LastRegistration lastRegistration;
+    FiscalArchive archive;
+    QHash<QString, QString> jsonAnswers;  // task type -> answer text as it stands
+
+    // stores
+    SettingsStore settings;
+    PictureStore pictures;
+    QStringList footerLines;
+    bool nonfiscalOpen = false;
+    std::unique_ptr<PrintJournal> journal;
+
+    QList<InjectedError> errors;
+    QHash<QString, int> callCounts;
+
+    std::mutex mutex;
+
+    // The register's clock: the PC's plus the offset.
+    QDateTime clock() const { return QDateTime::currentDateTime().addSecs(clockOffsetSeconds); }
+    // The register's clock as a document moment ("2021-03-04T12:34:00+03:00").
+    QString momentNow() const;
+    bool isP5() const { return platform.startsWith(QLatin1Char('5')); }
+
+    // Reads one register of the bench; throws BenchError naming the key.
+    static std::shared_ptr<Register> read(const JsonReader& r);
+};
+
+// FFD format code (1209) of a version number: 100 -> 1, 105 -> 2, 110 -> 3, 120 -> 4; codes
+// 1 to 4 stay as they are; anything else unchanged.
+int ffdFormatCode(int value);
+
+}  // namespace emu

@@ -1,0 +1,93 @@
+#pragma once
+// One driver call as the operations of the virtual register see it: the calling object's
+// parameters and error state, and the register it is connected to (locked for the call).
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+#include <string_view>
+
+#include "emulator/Constants.h"
+#include "emulator/Register.h"
+
+namespace emu {
+
+// A records reading (beginReadRecords ... endReadRecords) in progress.
+struct RecordsSession {
+    QString id;
+    int type = -1;
+    int position = 0;
+};
+
+// The state of one driver object.
+struct ObjectState {
+    QHash<int, QVariant> in;   // parameters set for the next operation
+    QHash<int, QVariant> out;  // values of the last query
+    int errorCode = 0;
+    QString errorDescription = QStringLiteral("Ошибок нет");
+    QHash<QString, QVariant> singleSettings, pendingSingle;
+    std::shared_ptr<Register> opened;
+    RecordsSession records;
+};
+
+class Call {
+  public:
+    Call(ObjectState& state, Register* reg, const QVariantList& arguments)
+        : object(state), args(arguments), reg_(reg) {}
+
+    ObjectState& object;
+    const QVariantList& args;
+
+    // The register of the call: the connected one (operations that need it never run without).
+    Register& reg() { return *reg_; }
+    bool hasRegister() const { return reg_ != nullptr; }
+
+    bool has(std::string_view param) const { return object.in.contains(k(param)); }
+    QVariant in(std::string_view param) const { return object.in.value(k(param)); }
+    int inInt(std::string_view param, int fallback = 0) const {
+        const QVariant v = in(param);
+        return v.isValid() ? v.toInt() : fallback;
+    }
+    void out(std::string_view param, const QVariant& v) { object.out.insert(k(param), v); }
+    void outId(int id, const QVariant& v) { object.out.insert(id, v); }
+    void clearOut() { object.out.clear(); }
+
+    int ok() {
+        object.errorCode = 0;
+        object.errorDescription = errorText(0);
+        return 0;
+    }
+    int fail(int code, const QString& description = {}) {
+        object.errorCode = code;
+        object.errorDescription = description.isEmpty() ? errorText(code) : description;
+        return -1;
+    }
+    int fail(std::string_view errorName) { return fail(k(errorName)); }
+    // 0 or -1 after an error code that may be 0.
+    int result(int code, const QString& description = {}) {
+        return code == 0 ? ok() : fail(code, description);
+    }
+
+  private:
+    Register* reg_;
+};
+
+using Operation = int (*)(Call&);
+struct OperationEntry {
+    Operation run = nullptr;
+    bool needsRegister = true;  // fails with "connection disabled" when none is connected
+    bool keepsParams = false;   // the parameters set before it survive the call
+};
+using OperationTable = QHash<QString, OperationEntry>;
+
+// Each area of the register adds its operations.
+void addConnectionOperations(OperationTable& table);
+void addStatusOperations(OperationTable& table);
+void addStorageOperations(OperationTable& table);
+void addSettingsOperations(OperationTable& table);
+void addShiftOperations(OperationTable& table);
+void addPrintOperations(OperationTable& table);
+void addPictureOperations(OperationTable& table);
+
+}  // namespace emu
