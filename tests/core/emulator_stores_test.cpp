@@ -67,8 +67,7 @@ TEST_F(EmulatorStores, EachPlatformHasItsTableAndTheBenchOverridesIt) {
     for (const auto& r : table5) ids5 << r[0];
     for (const auto& r : table3) ids3 << r[0];
     EXPECT_GT(table5.size(), 100);
-    EXPECT_TRUE(ids5.contains("268"));  // Wi-Fi on platform 5 only
-    EXPECT_FALSE(ids3.contains("268"));
+    EXPECT_GT(table3.size(), 100);
     EXPECT_TRUE(ids3.contains("184") && ids5.contains("184"));
     // the bench's value replaces the table's in its place; a new identifier comes last
     const int at37 = int(ids5.indexOf("37"));
@@ -263,8 +262,7 @@ TEST_F(EmulatorStores, ClicheAndFooterLines) {
     auto r = emu::World::instance().reg(0);
     // the cliche lives in settings 184 to 193
     EXPECT_EQ(write(*f, 184, QStringLiteral("⤊Магазин")), 0);
-    EXPECT_EQ(write(*f, 185, QString()), 0);
-    EXPECT_EQ(write(*f, 186, QString()), 0);
+    for (int id = 185; id <= 193; ++id) EXPECT_EQ(write(*f, id, QString()), 0);
     ASSERT_EQ(f->run(drv::members::printCliche), 0);
     EXPECT_EQ(r->journal->texts("cliche"), QStringList{"⤊Магазин"});
     f->setParam(LIBFPTR_PARAM_TEXT, QStringLiteral("Первая\r\nВторая"));

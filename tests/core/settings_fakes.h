@@ -11,6 +11,7 @@
 #include "app/Ui.h"
 #include "driver/Dispatch.h"
 #include "driver/Fptr.h"
+#include "driver/Names.h"
 #include "emulator/Constants.h"
 
 namespace settings_test {
@@ -56,9 +57,9 @@ class FakeRegister : public drv::IDispatch {
     static int k(const char* name) { return emu::k(name); }
 
     std::optional<QVariant> constant(const QString& name) const override {
-        const auto it = emu::constants().constFind(name);
-        if (it == emu::constants().constEnd()) return std::nullopt;
-        return QVariant(*it);
+        const auto value = drv::constantValue(name);
+        if (!value) return std::nullopt;
+        return QVariant(*value);
     }
 
     std::optional<QVariant> invoke(const QString& method, const QVariantList& args) override {
