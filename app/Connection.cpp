@@ -3,6 +3,7 @@
 #include "app/DeviceRows.h"
 #include "app/LineLog.h"
 #include "discovery/HandleListing.h"
+#include "driver/Names.h"
 #include "driver/Versions.h"
 #include "platform/Pc.h"
 
@@ -34,15 +35,18 @@ QString Connection::check_openKKM_com(const QString& numORip, bool stayconnect) 
         }
         ui::reportDriverError(f, ui_, true);
         if (f.isOpened()) {
-            f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_UNIT_VERSION"));
-            f.setParam("LIBFPTR_PARAM_UNIT_TYPE", f.c("LIBFPTR_UT_CONFIGURATION"));
+            f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE,
+                       f.c(drv::names::LIBFPTR_DT_UNIT_VERSION));
+            f.setParam(drv::names::LIBFPTR_PARAM_UNIT_TYPE,
+                       f.c(drv::names::LIBFPTR_UT_CONFIGURATION));
             f.queryData();
-            session_.setP5(f.getParamString("LIBFPTR_PARAM_UNIT_VERSION").startsWith('5'));
-            f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_STATUS"));
+            session_.setP5(
+                f.getParamString(drv::names::LIBFPTR_PARAM_UNIT_VERSION).startsWith('5'));
+            f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_STATUS));
             f.queryData();
-            const QString serial = f.getParamString("LIBFPTR_PARAM_SERIAL_NUMBER");
-            const QString modelName = f.getParamString("LIBFPTR_PARAM_MODEL_NAME");
-            const QString firmware = f.getParamString("LIBFPTR_PARAM_UNIT_VERSION");
+            const QString serial = f.getParamString(drv::names::LIBFPTR_PARAM_SERIAL_NUMBER);
+            const QString modelName = f.getParamString(drv::names::LIBFPTR_PARAM_MODEL_NAME);
+            const QString firmware = f.getParamString(drv::names::LIBFPTR_PARAM_UNIT_VERSION);
             ConnectionRecord record = session_.record();
             record.model = modelName;
             record.serial = serial;

@@ -13,6 +13,7 @@
 #include "app/LineLog.h"
 #include "discovery/HandleListing.h"
 #include "discovery/PortInventory.h"
+#include "driver/Names.h"
 #include "driver/Versions.h"
 #include "platform/Pc.h"
 
@@ -275,10 +276,13 @@ QList<app::DeviceRow> DeviceScan::scanComPorts() {
                     f->openSerialAuto(port.mid(3, 5));
                     const bool notServed = drv::platform25NotServed(*f);
                     if (f->isOpened()) {
-                        f->setParam("LIBFPTR_PARAM_DATA_TYPE", f->c("LIBFPTR_DT_STATUS"));
+                        f->setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE,
+                                    f->c(drv::names::LIBFPTR_DT_STATUS));
                         f->queryData();
-                        const QString serial = f->getParamString("LIBFPTR_PARAM_SERIAL_NUMBER");
-                        const QString model = f->getParamString("LIBFPTR_PARAM_MODEL_NAME");
+                        const QString serial =
+                            f->getParamString(drv::names::LIBFPTR_PARAM_SERIAL_NUMBER);
+                        const QString model =
+                            f->getParamString(drv::names::LIBFPTR_PARAM_MODEL_NAME);
                         line += "/nz/" + (model.isEmpty() ? serial : model + " (№ " + serial + ")");
                         memo.appendToLastLine(" - обнаружено: " + model);
                         u.processEvents();
@@ -384,16 +388,16 @@ QString DeviceScan::probeAddress(const QString& address) {
     f->openTcpAuto(address);
     QString model;
     if (f->isOpened()) {
-        f->setParam("LIBFPTR_PARAM_DATA_TYPE", f->c("LIBFPTR_DT_STATUS"));
+        f->setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f->c(drv::names::LIBFPTR_DT_STATUS));
         f->queryData();
-        const QString serial = f->getParamString("LIBFPTR_PARAM_SERIAL_NUMBER");
-        model = f->getParamString("LIBFPTR_PARAM_MODEL_NAME");
-        f->setParam("LIBFPTR_PARAM_SETTING_ID", 71);
+        const QString serial = f->getParamString(drv::names::LIBFPTR_PARAM_SERIAL_NUMBER);
+        model = f->getParamString(drv::names::LIBFPTR_PARAM_MODEL_NAME);
+        f->setParam(drv::names::LIBFPTR_PARAM_SETTING_ID, 71);
         f->readDeviceSetting();
-        const QString ownAddress = f->getParamString("LIBFPTR_PARAM_SETTING_VALUE");
-        f->setParam("LIBFPTR_PARAM_SETTING_ID", 74);
+        const QString ownAddress = f->getParamString(drv::names::LIBFPTR_PARAM_SETTING_VALUE);
+        f->setParam(drv::names::LIBFPTR_PARAM_SETTING_ID, 74);
         f->readDeviceSetting();
-        const QString ownPort = f->getParamString("LIBFPTR_PARAM_SETTING_VALUE");
+        const QString ownPort = f->getParamString(drv::names::LIBFPTR_PARAM_SETTING_VALUE);
         if (!model.isEmpty()) {
             const QString name = model + " (№ " + serial + ")";
             d->service.addLine("/nz/" + name + "/ip/" + ownAddress + ":" + ownPort);

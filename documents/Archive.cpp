@@ -7,6 +7,7 @@
 #include "documents/Render.h"
 #include "driver/Fptr.h"
 #include "driver/JsonAnswer.h"
+#include "driver/Names.h"
 #include "driver/ValueText.h"
 
 namespace documents {
@@ -156,25 +157,26 @@ QString checkKKMstate(drv::Fptr& fptr) {
         return fptr.getParamBool(QLatin1String(param)) ? u't' : u'f';
     };
     QString s;
-    fptr.setParam("LIBFPTR_PARAM_DATA_TYPE", fptr.c("LIBFPTR_DT_STATUS"));
+    fptr.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, fptr.c(drv::names::LIBFPTR_DT_STATUS));
     fptr.queryData();
-    s += flag("LIBFPTR_PARAM_BLOCKED");
-    s += flag("LIBFPTR_PARAM_COVER_OPENED");
-    s += flag("LIBFPTR_PARAM_RECEIPT_PAPER_PRESENT");
-    s += flag("LIBFPTR_PARAM_FISCAL");
-    s += flag("LIBFPTR_PARAM_FN_FISCAL");
-    s += flag("LIBFPTR_PARAM_FN_PRESENT");
-    fptr.setParam("LIBFPTR_PARAM_DATA_TYPE", fptr.c("LIBFPTR_DT_SHIFT_STATE"));
+    s += flag(drv::names::LIBFPTR_PARAM_BLOCKED);
+    s += flag(drv::names::LIBFPTR_PARAM_COVER_OPENED);
+    s += flag(drv::names::LIBFPTR_PARAM_RECEIPT_PAPER_PRESENT);
+    s += flag(drv::names::LIBFPTR_PARAM_FISCAL);
+    s += flag(drv::names::LIBFPTR_PARAM_FN_FISCAL);
+    s += flag(drv::names::LIBFPTR_PARAM_FN_PRESENT);
+    fptr.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, fptr.c(drv::names::LIBFPTR_DT_SHIFT_STATE));
     fptr.queryData();
-    s += fptr.getParamInt("LIBFPTR_PARAM_SHIFT_STATE") != 0 ? u't' : u'f';
+    s += fptr.getParamInt(drv::names::LIBFPTR_PARAM_SHIFT_STATE) != 0 ? u't' : u'f';
     return s;
 }
 
 QString readReceiptState(drv::Fptr& fptr, ui::IUi& ui) {
-    fptr.setParam("LIBFPTR_PARAM_DATA_TYPE", fptr.c("LIBFPTR_DT_STATUS"));
+    fptr.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, fptr.c(drv::names::LIBFPTR_DT_STATUS));
     fptr.queryData();
     if (const int code = fptr.errorCode(); code != 0) reportError(fptr, ui, code);
-    return fptr.getParamInt("LIBFPTR_PARAM_RECEIPT_TYPE") == fptr.c("LIBFPTR_RT_CLOSED")
+    return fptr.getParamInt(drv::names::LIBFPTR_PARAM_RECEIPT_TYPE) ==
+                   fptr.c(drv::names::LIBFPTR_RT_CLOSED)
                ? kReceiptClosed
                : kReceiptOpen;
 }

@@ -4,6 +4,7 @@
 
 #include "app/Ui.h"
 #include "driver/Fptr.h"
+#include "driver/Names.h"
 #include "driver/ValueText.h"
 
 namespace documents {
@@ -185,7 +186,7 @@ QString documentTask(qint64 number) {
 std::optional<RenderSource> readRenderSource(drv::Fptr& fptr, ui::IUi& ui, qint64 number,
                                              bool withRegistration) {
     RenderSource s;
-    const int json = fptr.c("LIBFPTR_PARAM_JSON_DATA");
+    const int json = fptr.c(drv::names::LIBFPTR_PARAM_JSON_DATA);
     fptr.setParam(json, documentTask(number));
     fptr.processJson();
     reportError(fptr, ui);
@@ -195,41 +196,48 @@ std::optional<RenderSource> readRenderSource(drv::Fptr& fptr, ui::IUi& ui, qint6
         return std::nullopt;
     }
 
-    fptr.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", fptr.c("LIBFPTR_FNDT_DOCUMENT_BY_NUMBER"));
-    fptr.setParam("LIBFPTR_PARAM_DOCUMENT_NUMBER", QString::number(number));
+    fptr.setParam(drv::names::LIBFPTR_PARAM_FN_DATA_TYPE,
+                  fptr.c(drv::names::LIBFPTR_FNDT_DOCUMENT_BY_NUMBER));
+    fptr.setParam(drv::names::LIBFPTR_PARAM_DOCUMENT_NUMBER, QString::number(number));
     fptr.fnQueryData();
-    s.byNumber.fiscalSign = fptr.getParamString("LIBFPTR_PARAM_FISCAL_SIGN");
-    s.byNumber.hasOfdTicket = fptr.getParamBool("LIBFPTR_PARAM_HAS_OFD_TICKET");
+    s.byNumber.fiscalSign = fptr.getParamString(drv::names::LIBFPTR_PARAM_FISCAL_SIGN);
+    s.byNumber.hasOfdTicket = fptr.getParamBool(drv::names::LIBFPTR_PARAM_HAS_OFD_TICKET);
 
     for (int i = 0; i < s.answer.itemCount(); ++i) {
         if (!s.answer.item(i, QStringLiteral("1199"))) continue;
-        s.vat = {constantText(fptr, "LIBFPTR_TAX_VAT20"),  constantText(fptr, "LIBFPTR_TAX_VAT10"),
-                 constantText(fptr, "LIBFPTR_TAX_VAT120"), constantText(fptr, "LIBFPTR_TAX_VAT110"),
-                 constantText(fptr, "LIBFPTR_TAX_VAT0"),   constantText(fptr, "LIBFPTR_TAX_NO")};
+        s.vat = {constantText(fptr, drv::names::LIBFPTR_TAX_VAT20),
+                 constantText(fptr, drv::names::LIBFPTR_TAX_VAT10),
+                 constantText(fptr, drv::names::LIBFPTR_TAX_VAT120),
+                 constantText(fptr, drv::names::LIBFPTR_TAX_VAT110),
+                 constantText(fptr, drv::names::LIBFPTR_TAX_VAT0),
+                 constantText(fptr, drv::names::LIBFPTR_TAX_NO)};
         break;
     }
 
     if (withRegistration) {
         RegistrationData r;
-        fptr.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", fptr.c("LIBFPTR_FNDT_REG_INFO"));
+        fptr.setParam(drv::names::LIBFPTR_PARAM_FN_DATA_TYPE,
+                      fptr.c(drv::names::LIBFPTR_FNDT_REG_INFO));
         fptr.fnQueryData();
         r.user = fptr.getParamString(1048);
         r.inn = fptr.getParamString(1018);
         r.taxation = fptr.getParamString(1062);
         if (!r.taxation.isEmpty())
-            r.codes = {
-                constantText(fptr, "LIBFPTR_TT_OSN"), constantText(fptr, "LIBFPTR_TT_USN_INCOME"),
-                constantText(fptr, "LIBFPTR_TT_USN_INCOME_OUTCOME"),
-                constantText(fptr, "LIBFPTR_TT_ESN"), constantText(fptr, "LIBFPTR_TT_PATENT")};
+            r.codes = {constantText(fptr, drv::names::LIBFPTR_TT_OSN),
+                       constantText(fptr, drv::names::LIBFPTR_TT_USN_INCOME),
+                       constantText(fptr, drv::names::LIBFPTR_TT_USN_INCOME_OUTCOME),
+                       constantText(fptr, drv::names::LIBFPTR_TT_ESN),
+                       constantText(fptr, drv::names::LIBFPTR_TT_PATENT)};
         r.address = fptr.getParamString(1009);
         r.place = fptr.getParamString(1187);
         r.regNumber = fptr.getParamString(1037);
-        fptr.setParam("LIBFPTR_PARAM_DATA_TYPE", fptr.c("LIBFPTR_DT_STATUS"));
+        fptr.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, fptr.c(drv::names::LIBFPTR_DT_STATUS));
         fptr.queryData();
-        r.serial = fptr.getParamString("LIBFPTR_PARAM_SERIAL_NUMBER");
-        fptr.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", fptr.c("LIBFPTR_FNDT_FN_INFO"));
+        r.serial = fptr.getParamString(drv::names::LIBFPTR_PARAM_SERIAL_NUMBER);
+        fptr.setParam(drv::names::LIBFPTR_PARAM_FN_DATA_TYPE,
+                      fptr.c(drv::names::LIBFPTR_FNDT_FN_INFO));
         fptr.fnQueryData();
-        r.fnSerial = fptr.getParamString("LIBFPTR_PARAM_SERIAL_NUMBER");
+        r.fnSerial = fptr.getParamString(drv::names::LIBFPTR_PARAM_SERIAL_NUMBER);
         s.registration = r;
     }
     return s;

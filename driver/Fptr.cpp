@@ -38,55 +38,56 @@ QVariant Fptr::call(const QString& method, const QVariantList& args) {
 }
 
 int Fptr::setSingleSetting(const QString& name, const QString& value) {
-    return call("setSingleSetting", {name, value}).toInt();
+    return call(drv::members::setSingleSetting, {name, value}).toInt();
 }
 
 int Fptr::openSerialAuto(const QString& comFile) {
-    setSingleSetting(constant("LIBFPTR_SETTING_MODEL").toString(),
-                     QString::number(c("LIBFPTR_MODEL_ATOL_AUTO")));
-    setSingleSetting(constant("LIBFPTR_SETTING_PORT").toString(),
-                     QString::number(c("LIBFPTR_PORT_COM")));
+    setSingleSetting(constant(drv::names::LIBFPTR_SETTING_MODEL).toString(),
+                     QString::number(c(drv::names::LIBFPTR_MODEL_ATOL_AUTO)));
+    setSingleSetting(constant(drv::names::LIBFPTR_SETTING_PORT).toString(),
+                     QString::number(c(drv::names::LIBFPTR_PORT_COM)));
     applySingleSettings();
-    setSingleSetting(constant("LIBFPTR_SETTING_COM_FILE").toString(), comFile);
+    setSingleSetting(constant(drv::names::LIBFPTR_SETTING_COM_FILE).toString(), comFile);
     applySingleSettings();
     return open();
 }
 
 int Fptr::openTcpAuto(const QString& address) {
-    setSingleSetting(constant("LIBFPTR_SETTING_MODEL").toString(),
-                     QString::number(c("LIBFPTR_MODEL_ATOL_AUTO")));
-    setSingleSetting(constant("LIBFPTR_SETTING_PORT").toString(),
-                     QString::number(c("LIBFPTR_PORT_TCPIP")));
-    setSingleSetting(constant("LIBFPTR_SETTING_IPPORT").toString(), QStringLiteral("5555"));
-    setSingleSetting(constant("LIBFPTR_SETTING_IPADDRESS").toString(), address);
+    setSingleSetting(constant(drv::names::LIBFPTR_SETTING_MODEL).toString(),
+                     QString::number(c(drv::names::LIBFPTR_MODEL_ATOL_AUTO)));
+    setSingleSetting(constant(drv::names::LIBFPTR_SETTING_PORT).toString(),
+                     QString::number(c(drv::names::LIBFPTR_PORT_TCPIP)));
+    setSingleSetting(constant(drv::names::LIBFPTR_SETTING_IPPORT).toString(),
+                     QStringLiteral("5555"));
+    setSingleSetting(constant(drv::names::LIBFPTR_SETTING_IPADDRESS).toString(), address);
     applySingleSettings();
     return open();
 }
 
 void Fptr::setParam(int id, const QVariant& value) {
-    call("setParam", {id, value});
+    call(drv::members::setParam, {id, value});
 }
 int Fptr::getParamInt(int id) {
-    return call("getParamInt", {id}).toInt();
+    return call(drv::members::getParamInt, {id}).toInt();
 }
 QString Fptr::getParamString(int id) {
-    return call("getParamString", {id}).toString();
+    return call(drv::members::getParamString, {id}).toString();
 }
 bool Fptr::getParamBool(int id) {
-    return call("getParamBool", {id}).toBool();
+    return call(drv::members::getParamBool, {id}).toBool();
 }
 double Fptr::getParamDouble(int id) {
-    return call("getParamDouble", {id}).toDouble();
+    return call(drv::members::getParamDouble, {id}).toDouble();
 }
 QDateTime Fptr::getParamDateTime(int id) {
-    return call("getParamDateTime", {id}).toDateTime();
+    return call(drv::members::getParamDateTime, {id}).toDateTime();
 }
 QByteArray Fptr::getParamByteArray(int id) {
-    return call("getParamByteArray", {id}).toByteArray();
+    return call(drv::members::getParamByteArray, {id}).toByteArray();
 }
 
 QString Fptr::jsonTask(const QString& request) {
-    const int jsonId = c("LIBFPTR_PARAM_JSON_DATA");
+    const int jsonId = c(drv::names::LIBFPTR_PARAM_JSON_DATA);
     setParam(jsonId, request);
     processJson();
     return getParamString(jsonId);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "driver/Dispatch.h"
+#include "driver/Names.h"
 
 namespace drv {
 
@@ -31,14 +32,14 @@ class Fptr {
     QVariant call(const QString& method, const QVariantList& args = {});
     int run(const QString& method) { return call(method).toInt(); }
 
-    QString version() { return call("version").toString(); }
-    int open() { return run("open"); }
-    int close() { return run("close"); }
-    bool isOpened() { return call("isOpened").toBool(); }
+    QString version() { return call(members::version).toString(); }
+    int open() { return run(members::open); }
+    int close() { return run(members::close); }
+    bool isOpened() { return call(members::isOpened).toBool(); }
 
     // `name` is the value of a LIBFPTR_SETTING_ constant; constants go as decimal text.
     int setSingleSetting(const QString& name, const QString& value);
-    int applySingleSettings() { return run("applySingleSettings"); }
+    int applySingleSettings() { return run(members::applySingleSettings); }
     // The settings and open of a register of any model: on the serial port `comFile` (the port
     // number), or at `address` on TCP port 5555. Returns open's result.
     int openSerialAuto(const QString& comFile);
@@ -58,19 +59,19 @@ class Fptr {
     double getParamDouble(const QString& idName) { return getParamDouble(c(idName)); }
     QDateTime getParamDateTime(const QString& idName) { return getParamDateTime(c(idName)); }
 
-    int queryData() { return run("queryData"); }
-    int fnQueryData() { return run("fnQueryData"); }
-    int processJson() { return run("processJson"); }
-    int beginReadRecords() { return run("beginReadRecords"); }
-    int readNextRecord() { return run("readNextRecord"); }
-    int endReadRecords() { return run("endReadRecords"); }
-    int readDeviceSetting() { return run("readDeviceSetting"); }
-    int writeDeviceSetting() { return run("writeDeviceSetting"); }
-    int commitSettings() { return run("commitSettings"); }
-    int resetSettings() { return run("resetSettings"); }
+    int queryData() { return run(members::queryData); }
+    int fnQueryData() { return run(members::fnQueryData); }
+    int processJson() { return run(members::processJson); }
+    int beginReadRecords() { return run(members::beginReadRecords); }
+    int readNextRecord() { return run(members::readNextRecord); }
+    int endReadRecords() { return run(members::endReadRecords); }
+    int readDeviceSetting() { return run(members::readDeviceSetting); }
+    int writeDeviceSetting() { return run(members::writeDeviceSetting); }
+    int commitSettings() { return run(members::commitSettings); }
+    int resetSettings() { return run(members::resetSettings); }
 
-    int errorCode() { return call("errorCode").toInt(); }
-    QString errorDescription() { return call("errorDescription").toString(); }
+    int errorCode() { return call(members::errorCode).toInt(); }
+    QString errorDescription() { return call(members::errorDescription).toString(); }
 
     // JSON task: request in, answer text out (the answer of LIBFPTR_PARAM_JSON_DATA).
     QString jsonTask(const QString& request);

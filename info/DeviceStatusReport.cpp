@@ -1,6 +1,7 @@
 #include "info/DeviceStatusReport.h"
 
 #include "driver/Fptr.h"
+#include "driver/Names.h"
 #include "driver/ValueText.h"
 
 namespace info {
@@ -32,15 +33,15 @@ QString receiptStateText(drv::Fptr& f, int type) {
     // The driver reports the receipt type by its own constants, whose numbers do not follow
     // this list's order: each is looked up by name.
     static const char* const names[][2] = {
-        {"LIBFPTR_RT_CLOSED", "Закрыт"},
-        {"LIBFPTR_RT_SELL", "Открыт чек прихода"},
-        {"LIBFPTR_RT_SELL_RETURN", "Открыт чек возврата прихода"},
-        {"LIBFPTR_RT_SELL_CORRECTION", "Открыт чек коррекции прихода"},
-        {"LIBFPTR_RT_SELL_RETURN_CORRECTION", "Открыт чек коррекции возврата прихода"},
-        {"LIBFPTR_RT_BUY", "Открыт чек расхода"},
-        {"LIBFPTR_RT_BUY_RETURN", "Открыт чек возврата расхода"},
-        {"LIBFPTR_RT_BUY_CORRECTION", "Открыт чек коррекции расхода"},
-        {"LIBFPTR_RT_BUY_RETURN_CORRECTION", "Открыт чек коррекции возврата расхода"},
+        {drv::names::LIBFPTR_RT_CLOSED, "Закрыт"},
+        {drv::names::LIBFPTR_RT_SELL, "Открыт чек прихода"},
+        {drv::names::LIBFPTR_RT_SELL_RETURN, "Открыт чек возврата прихода"},
+        {drv::names::LIBFPTR_RT_SELL_CORRECTION, "Открыт чек коррекции прихода"},
+        {drv::names::LIBFPTR_RT_SELL_RETURN_CORRECTION, "Открыт чек коррекции возврата прихода"},
+        {drv::names::LIBFPTR_RT_BUY, "Открыт чек расхода"},
+        {drv::names::LIBFPTR_RT_BUY_RETURN, "Открыт чек возврата расхода"},
+        {drv::names::LIBFPTR_RT_BUY_CORRECTION, "Открыт чек коррекции расхода"},
+        {drv::names::LIBFPTR_RT_BUY_RETURN_CORRECTION, "Открыт чек коррекции возврата расхода"},
     };
     for (const auto& [constant, text] : names)
         if (type == f.c(constant)) return QString::fromUtf8(text);
@@ -62,24 +63,24 @@ namespace {
 constexpr int kSetting37 = 37;
 
 void query(drv::Fptr& f, const char* dataType) {
-    f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c(dataType));
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(dataType));
     f.queryData();
 }
 
 QString unitVersion(drv::Fptr& f, const char* unit, QString* release = nullptr) {
-    f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_UNIT_VERSION"));
-    f.setParam("LIBFPTR_PARAM_UNIT_TYPE", f.c(unit));
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_UNIT_VERSION));
+    f.setParam(drv::names::LIBFPTR_PARAM_UNIT_TYPE, f.c(unit));
     f.queryData();
-    const QString version = f.getParamString("LIBFPTR_PARAM_UNIT_VERSION");
-    if (release) *release = f.getParamString("LIBFPTR_PARAM_UNIT_RELEASE_VERSION");
+    const QString version = f.getParamString(drv::names::LIBFPTR_PARAM_UNIT_VERSION);
+    if (release) *release = f.getParamString(drv::names::LIBFPTR_PARAM_UNIT_RELEASE_VERSION);
     return version;
 }
 
 QString voltage(drv::Fptr& f, const char* source) {
-    f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_POWER_SOURCE_STATE"));
-    f.setParam("LIBFPTR_PARAM_POWER_SOURCE_TYPE", f.c(source));
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_POWER_SOURCE_STATE));
+    f.setParam(drv::names::LIBFPTR_PARAM_POWER_SOURCE_TYPE, f.c(source));
     f.queryData();
-    return voltageText(f.getParamDouble("LIBFPTR_PARAM_VOLTAGE"));
+    return voltageText(f.getParamDouble(drv::names::LIBFPTR_PARAM_VOLTAGE));
 }
 
 QString flag(drv::Fptr& f, const char* param) {
@@ -87,37 +88,38 @@ QString flag(drv::Fptr& f, const char* param) {
 }
 
 int ffdVersion(drv::Fptr& f, const char* param) {
-    f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_FFD_VERSIONS"));
+    f.setParam(drv::names::LIBFPTR_PARAM_FN_DATA_TYPE, f.c(drv::names::LIBFPTR_FNDT_FFD_VERSIONS));
     f.fnQueryData();
     return f.getParamInt(param);
 }
 
 void writeSetting37(drv::Fptr& f, int value) {
-    f.setParam("LIBFPTR_PARAM_SETTING_ID", kSetting37);
-    f.setParam("LIBFPTR_PARAM_SETTING_VALUE", value);
+    f.setParam(drv::names::LIBFPTR_PARAM_SETTING_ID, kSetting37);
+    f.setParam(drv::names::LIBFPTR_PARAM_SETTING_VALUE, value);
     f.writeDeviceSetting();
 }
 
 void addLicenceRows(drv::Fptr& f, ReportRows& rows) {
-    f.setParam("LIBFPTR_PARAM_RECORDS_TYPE", f.c("LIBFPTR_RT_LICENSES"));
+    f.setParam(drv::names::LIBFPTR_PARAM_RECORDS_TYPE, f.c(drv::names::LIBFPTR_RT_LICENSES));
     f.beginReadRecords();
-    const QString recordsId = f.getParamString("LIBFPTR_PARAM_RECORDS_ID");
-    const int okCode = f.c("LIBFPTR_OK");
+    const QString recordsId = f.getParamString(drv::names::LIBFPTR_PARAM_RECORDS_ID);
+    const int okCode = f.c(drv::names::LIBFPTR_OK);
     const auto nextRecord = [&] {
-        f.setParam("LIBFPTR_PARAM_RECORDS_ID", recordsId);
+        f.setParam(drv::names::LIBFPTR_PARAM_RECORDS_ID, recordsId);
         return f.readNextRecord();
     };
     while (nextRecord() == okCode) {
-        const QString number = QString::number(f.getParamInt("LIBFPTR_PARAM_LICENSE_NUMBER"));
-        const QString name = f.getParamString("LIBFPTR_PARAM_LICENSE_NAME");
+        const QString number =
+            QString::number(f.getParamInt(drv::names::LIBFPTR_PARAM_LICENSE_NUMBER));
+        const QString name = f.getParamString(drv::names::LIBFPTR_PARAM_LICENSE_NAME);
         const QString from =
-            drv::dateTimeText(f.getParamDateTime("LIBFPTR_PARAM_LICENSE_VALID_FROM"));
+            drv::dateTimeText(f.getParamDateTime(drv::names::LIBFPTR_PARAM_LICENSE_VALID_FROM));
         const QString until =
-            drv::dateTimeText(f.getParamDateTime("LIBFPTR_PARAM_LICENSE_VALID_UNTIL"));
+            drv::dateTimeText(f.getParamDateTime(drv::names::LIBFPTR_PARAM_LICENSE_VALID_UNTIL));
         rows.append({{QStringLiteral("Лицензия № ") + number,
                       name + QStringLiteral(" (") + from + QStringLiteral(" - ") + until + ')'}});
     }
-    f.setParam("LIBFPTR_PARAM_RECORDS_ID", recordsId);
+    f.setParam(drv::names::LIBFPTR_PARAM_RECORDS_ID, recordsId);
     f.endReadRecords();
 }
 
@@ -129,9 +131,9 @@ ReportRows buildDeviceStatusReport(drv::Fptr& f, bool isP5) {
     ReportRows rows;
 
     // Setting 37 is switched off while the report runs.
-    f.setParam("LIBFPTR_PARAM_SETTING_ID", kSetting37);
+    f.setParam(drv::names::LIBFPTR_PARAM_SETTING_ID, kSetting37);
     f.readDeviceSetting();
-    const QString setting37 = f.getParamString("LIBFPTR_PARAM_SETTING_VALUE");
+    const QString setting37 = f.getParamString(drv::names::LIBFPTR_PARAM_SETTING_VALUE);
     const bool restore37 = setting37 == QLatin1String("1");
     if (restore37) writeSetting37(f, 0);
     try {
@@ -150,71 +152,77 @@ static void addFixedRows(drv::Fptr& f, bool isP5, ReportRows& rows) {
     const auto add = [&rows](const char* caption, const QString& value) {
         rows.append({{QString::fromUtf8(caption), value}});
     };
-    query(f, "LIBFPTR_DT_STATUS");
-    add("Модель", f.getParamString("LIBFPTR_PARAM_MODEL_NAME"));
-    query(f, "LIBFPTR_DT_SERIAL_NUMBER");
-    add("Серийный номер", f.getParamString("LIBFPTR_PARAM_SERIAL_NUMBER"));
+    query(f, drv::names::LIBFPTR_DT_STATUS);
+    add("Модель", f.getParamString(drv::names::LIBFPTR_PARAM_MODEL_NAME));
+    query(f, drv::names::LIBFPTR_DT_SERIAL_NUMBER);
+    add("Серийный номер", f.getParamString(drv::names::LIBFPTR_PARAM_SERIAL_NUMBER));
 
     const QString versionPrefix = QStringLiteral("Версия: ");
-    add("Прошивка", versionPrefix + unitVersion(f, "LIBFPTR_UT_FIRMWARE"));
+    add("Прошивка", versionPrefix + unitVersion(f, drv::names::LIBFPTR_UT_FIRMWARE));
     QString release;
-    const QString configuration = unitVersion(f, "LIBFPTR_UT_CONFIGURATION", &release);
+    const QString configuration = unitVersion(f, drv::names::LIBFPTR_UT_CONFIGURATION, &release);
     add("Конфигурация", versionPrefix + configuration + QStringLiteral(" / ") +
                             QStringLiteral("Релиз: ") + release);
-    add("Движок шаблонов", versionPrefix + unitVersion(f, "LIBFPTR_UT_TEMPLATES"));
-    add("Блок управления", versionPrefix + unitVersion(f, "LIBFPTR_UT_CONTROL_UNIT"));
-    add("Загрузчик", versionPrefix + unitVersion(f, "LIBFPTR_UT_BOOT"));
+    add("Движок шаблонов", versionPrefix + unitVersion(f, drv::names::LIBFPTR_UT_TEMPLATES));
+    add("Блок управления", versionPrefix + unitVersion(f, drv::names::LIBFPTR_UT_CONTROL_UNIT));
+    add("Загрузчик", versionPrefix + unitVersion(f, drv::names::LIBFPTR_UT_BOOT));
 
-    query(f, "LIBFPTR_DT_SCRIPTS_INFO");
-    add("Версия шаблона чеков", f.getParamString("LIBFPTR_PARAM_SCRIPT_NAME"));
+    query(f, drv::names::LIBFPTR_DT_SCRIPTS_INFO);
+    add("Версия шаблона чеков", f.getParamString(drv::names::LIBFPTR_PARAM_SCRIPT_NAME));
 
-    add("Напряжение батареи часов", voltage(f, "LIBFPTR_PST_RTC_BATTERY"));
-    add("Напряжение источника питания", voltage(f, "LIBFPTR_PST_POWER_SUPPLY"));
-    add("Напряжение аккумулятора", voltage(f, "LIBFPTR_PST_BATTERY"));
+    add("Напряжение батареи часов", voltage(f, drv::names::LIBFPTR_PST_RTC_BATTERY));
+    add("Напряжение источника питания", voltage(f, drv::names::LIBFPTR_PST_POWER_SUPPLY));
+    add("Напряжение аккумулятора", voltage(f, drv::names::LIBFPTR_PST_BATTERY));
 
-    query(f, "LIBFPTR_DT_MAC_ADDRESS");
-    add("Модуль Ethernet", f.getParamString("LIBFPTR_PARAM_MAC_ADDRESS").isEmpty()
+    query(f, drv::names::LIBFPTR_DT_MAC_ADDRESS);
+    add("Модуль Ethernet", f.getParamString(drv::names::LIBFPTR_PARAM_MAC_ADDRESS).isEmpty()
                                ? QStringLiteral("Отсутствует")
                                : QStringLiteral("Установлен"));
 
-    f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_WIFI_INFO"));
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_WIFI_INFO));
     add("Модуль Wi-Fi", wifiText(f.queryData(), isP5));
 
-    query(f, "LIBFPTR_DT_STATUS");
-    add("Касса зарегистрирована", yesNo(flag(f, "LIBFPTR_PARAM_FISCAL")));
-    add("ФН установлен", yesNo(flag(f, "LIBFPTR_PARAM_FN_PRESENT")));
-    add("ФН фискализирован", yesNo(flag(f, "LIBFPTR_PARAM_FN_FISCAL")));
+    query(f, drv::names::LIBFPTR_DT_STATUS);
+    add("Касса зарегистрирована", yesNo(flag(f, drv::names::LIBFPTR_PARAM_FISCAL)));
+    add("ФН установлен", yesNo(flag(f, drv::names::LIBFPTR_PARAM_FN_PRESENT)));
+    add("ФН фискализирован", yesNo(flag(f, drv::names::LIBFPTR_PARAM_FN_FISCAL)));
 
-    add("Версия ФФД ККТ", ffdCurrentText(ffdVersion(f, "LIBFPTR_PARAM_DEVICE_FFD_VERSION")));
+    add("Версия ФФД ККТ",
+        ffdCurrentText(ffdVersion(f, drv::names::LIBFPTR_PARAM_DEVICE_FFD_VERSION)));
     add("Максимальная версия ФФД ККТ",
-        ffdRangeText(ffdVersion(f, "LIBFPTR_PARAM_DEVICE_MAX_FFD_VERSION")));
+        ffdRangeText(ffdVersion(f, drv::names::LIBFPTR_PARAM_DEVICE_MAX_FFD_VERSION)));
     add("Минимальная версия ФФД ККТ",
-        ffdRangeText(ffdVersion(f, "LIBFPTR_PARAM_DEVICE_MIN_FFD_VERSION")));
+        ffdRangeText(ffdVersion(f, drv::names::LIBFPTR_PARAM_DEVICE_MIN_FFD_VERSION)));
 
-    query(f, "LIBFPTR_DT_STATUS");
-    add("Крышка закрыта", invertedYesNo(flag(f, "LIBFPTR_PARAM_COVER_OPENED")));
-    add("Бумага есть", yesNo(flag(f, "LIBFPTR_PARAM_RECEIPT_PAPER_PRESENT")));
-    add("Ошибка отрезчика", yesNo(flag(f, "LIBFPTR_PARAM_CUT_ERROR")));
-    add("Перегрев механизма", yesNo(flag(f, "LIBFPTR_PARAM_PRINTER_OVERHEAT")));
-    add("Касса заблокирована", yesNo(flag(f, "LIBFPTR_PARAM_BLOCKED")));
+    query(f, drv::names::LIBFPTR_DT_STATUS);
+    add("Крышка закрыта", invertedYesNo(flag(f, drv::names::LIBFPTR_PARAM_COVER_OPENED)));
+    add("Бумага есть", yesNo(flag(f, drv::names::LIBFPTR_PARAM_RECEIPT_PAPER_PRESENT)));
+    add("Ошибка отрезчика", yesNo(flag(f, drv::names::LIBFPTR_PARAM_CUT_ERROR)));
+    add("Перегрев механизма", yesNo(flag(f, drv::names::LIBFPTR_PARAM_PRINTER_OVERHEAT)));
+    add("Касса заблокирована", yesNo(flag(f, drv::names::LIBFPTR_PARAM_BLOCKED)));
 
-    query(f, "LIBFPTR_DT_SHIFT_STATE");
-    const QString shiftState = QString::number(f.getParamInt("LIBFPTR_PARAM_SHIFT_STATE"));
-    const QString expiry = shiftState == QLatin1String("2")
-                               ? drv::dateTimeText(f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"))
-                               : QString();
+    query(f, drv::names::LIBFPTR_DT_SHIFT_STATE);
+    const QString shiftState =
+        QString::number(f.getParamInt(drv::names::LIBFPTR_PARAM_SHIFT_STATE));
+    const QString expiry =
+        shiftState == QLatin1String("2")
+            ? drv::dateTimeText(f.getParamDateTime(drv::names::LIBFPTR_PARAM_DATE_TIME))
+            : QString();
     add("Состояние смены", shiftStateText(shiftState, expiry));
 
-    query(f, "LIBFPTR_DT_RECEIPT_STATE");
-    add("Состояние чека", receiptStateText(f, f.getParamInt("LIBFPTR_PARAM_RECEIPT_TYPE")));
+    query(f, drv::names::LIBFPTR_DT_RECEIPT_STATE);
+    add("Состояние чека",
+        receiptStateText(f, f.getParamInt(drv::names::LIBFPTR_PARAM_RECEIPT_TYPE)));
 
-    f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_NON_NULLABLE_SUM"));
-    f.setParam("LIBFPTR_PARAM_RECEIPT_TYPE", f.c("LIBFPTR_RT_SELL"));
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_NON_NULLABLE_SUM));
+    f.setParam(drv::names::LIBFPTR_PARAM_RECEIPT_TYPE, f.c(drv::names::LIBFPTR_RT_SELL));
     f.queryData();
-    add("Необнуляемая сумма прихода", drv::doubleText(f.getParamDouble("LIBFPTR_PARAM_SUM")));
+    add("Необнуляемая сумма прихода",
+        drv::doubleText(f.getParamDouble(drv::names::LIBFPTR_PARAM_SUM)));
 
-    query(f, "LIBFPTR_DT_DATE_TIME");
-    add("Дата и время в кассе", drv::dateTimeText(f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME")));
+    query(f, drv::names::LIBFPTR_DT_DATE_TIME);
+    add("Дата и время в кассе",
+        drv::dateTimeText(f.getParamDateTime(drv::names::LIBFPTR_PARAM_DATE_TIME)));
 }
 
 }  // namespace info

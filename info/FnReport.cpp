@@ -2,6 +2,7 @@
 
 #include "driver/Fptr.h"
 #include "driver/JsonAnswer.h"
+#include "driver/Names.h"
 #include "driver/ValueText.h"
 
 namespace info {
@@ -18,9 +19,9 @@ std::optional<qint64> shownMs(const QString& text) {
 }  // namespace
 
 QString fnPresentText(drv::Fptr& f) {
-    f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_STATUS"));
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_STATUS));
     f.queryData();
-    return drv::boolText(f.getParamBool("LIBFPTR_PARAM_FN_PRESENT"));
+    return drv::boolText(f.getParamBool(drv::names::LIBFPTR_PARAM_FN_PRESENT));
 }
 
 QString firstRegistrationText(const QString& isoText) {
@@ -69,7 +70,7 @@ ReportRows buildFnReport(drv::Fptr& f) {
         rows.append({{QString::fromUtf8(caption), value}});
     };
     const auto fnQuery = [&f](const char* type) {
-        f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c(type));
+        f.setParam(drv::names::LIBFPTR_PARAM_FN_DATA_TYPE, f.c(type));
         f.fnQueryData();
     };
 
@@ -91,22 +92,22 @@ ReportRows buildFnReport(drv::Fptr& f) {
     add("Серийный номер ФН", text("fnInfo.serial"));
     add("Исполнение ФН (только для ФН-М)", text("fnInfo.execution"));
     add("Версия ФФД ФН", text("fnInfo.fnFfdVersion"));
-    fnQuery("LIBFPTR_FNDT_FFD_VERSIONS");
+    fnQuery(drv::names::LIBFPTR_FNDT_FFD_VERSIONS);
     add("Максимальная версия ФФД ФН",
-        fnMaxFfdText(f.getParamInt("LIBFPTR_PARAM_FN_MAX_FFD_VERSION")));
+        fnMaxFfdText(f.getParamInt(drv::names::LIBFPTR_PARAM_FN_MAX_FFD_VERSION)));
     const auto phase = answer.text(QStringLiteral("fnInfo.livePhase"));
     add("Фаза жизни ФН", phase ? livePhaseText(*phase) : QString());
     add("ФН содержит URI сервера ОКП",
         trueFalseText(answer.text(QStringLiteral("fnInfo.fnContainsKeysUpdaterServerUri"))));
-    fnQuery("LIBFPTR_FNDT_FN_INFO");
-    const QString uri = f.getParamString("LIBFPTR_PARAM_FN_KEYS_UPDATER_SERVER_URI");
+    fnQuery(drv::names::LIBFPTR_FNDT_FN_INFO);
+    const QString uri = f.getParamString(drv::names::LIBFPTR_PARAM_FN_KEYS_UPDATER_SERVER_URI);
     add("URI сервера ОКП", uri.isEmpty() ? QStringLiteral("Нет") : uri);
     add("Количество проведенных регистраций", text("fnInfo.numberOfRegistrations"));
     add("Количество оставшихся регистраций", text("fnInfo.registrationsRemaining"));
     if (!firstRegistration.isEmpty()) add("Дата первой пере/регистрации", firstRegistration);
-    fnQuery("LIBFPTR_FNDT_LAST_REGISTRATION");
+    fnQuery(drv::names::LIBFPTR_FNDT_LAST_REGISTRATION);
     add("Дата последней пере/регистрации",
-        drv::dateTimeText(f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME")));
+        drv::dateTimeText(f.getParamDateTime(drv::names::LIBFPTR_PARAM_DATE_TIME)));
 
     const auto validity = answer.text(QStringLiteral("fnInfo.validityDate"));
     const QString validityText = validity ? validityDateText(*validity) : QString();
@@ -125,9 +126,9 @@ ReportRows buildFnReport(drv::Fptr& f) {
 
     answer = drv::JsonAnswer::parse(f.jsonTask(QStringLiteral(R"({"type": "getFnStatus"})")));
     add("Количество документов в ФН", text("fnStatus.fiscalDocumentNumber"));
-    fnQuery("LIBFPTR_FNDT_FREE_MEMORY");
+    fnQuery(drv::names::LIBFPTR_FNDT_FREE_MEMORY);
     add("Приблизительное количество ФД которе еще можно записать в ФН",
-        QString::number(f.getParamInt("LIBFPTR_PARAM_DOCUMENTS_COUNT")));
+        QString::number(f.getParamInt(drv::names::LIBFPTR_PARAM_DOCUMENTS_COUNT)));
     answer = drv::JsonAnswer::parse(f.jsonTask(QStringLiteral(R"({"type": "ofdExchangeStatus"})")));
     add("Количество непереданных в ОФД", text("status.notSentCount"));
     return rows;

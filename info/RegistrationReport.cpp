@@ -2,6 +2,7 @@
 
 #include "driver/Fptr.h"
 #include "driver/JsonAnswer.h"
+#include "driver/Names.h"
 #include "driver/ValueText.h"
 
 namespace info {
@@ -73,10 +74,10 @@ QString jsonFlagText(const drv::JsonAnswer& answer, const QString& path, int ffd
 
 RegistrationReport buildRegistrationReport(drv::Fptr& f) {
     RegistrationReport report;
-    f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_STATUS"));
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_STATUS));
     f.queryData();
-    const bool fnPresent = f.getParamBool("LIBFPTR_PARAM_FN_PRESENT");
-    const bool fnFiscal = f.getParamBool("LIBFPTR_PARAM_FN_FISCAL");
+    const bool fnPresent = f.getParamBool(drv::names::LIBFPTR_PARAM_FN_PRESENT);
+    const bool fnFiscal = f.getParamBool(drv::names::LIBFPTR_PARAM_FN_FISCAL);
     if (!fnPresent) {
         report.status = RegistrationReport::Status::NoStorage;
         return report;
@@ -86,7 +87,7 @@ RegistrationReport buildRegistrationReport(drv::Fptr& f) {
         return report;
     }
 
-    f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_REG_INFO"));
+    f.setParam(drv::names::LIBFPTR_PARAM_FN_DATA_TYPE, f.c(drv::names::LIBFPTR_FNDT_REG_INFO));
     f.fnQueryData();
     const int taxSystems = f.getParamInt(1062);
     const int agentFlags = f.getParamInt(1057);
@@ -133,11 +134,12 @@ RegistrationReport buildRegistrationReport(drv::Fptr& f) {
     add("ИНН ОФД", texts[1017]);
     add("Название ОФД", texts[1046]);
 
-    f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_LAST_REGISTRATION"));
+    f.setParam(drv::names::LIBFPTR_PARAM_FN_DATA_TYPE,
+               f.c(drv::names::LIBFPTR_FNDT_LAST_REGISTRATION));
     f.fnQueryData();
-    const int documentNumber = f.getParamInt("LIBFPTR_PARAM_DOCUMENT_NUMBER");
-    const int registrations = f.getParamInt("LIBFPTR_PARAM_REGISTRATIONS_COUNT");
-    const QDateTime when = f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME");
+    const int documentNumber = f.getParamInt(drv::names::LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    const int registrations = f.getParamInt(drv::names::LIBFPTR_PARAM_REGISTRATIONS_COUNT);
+    const QDateTime when = f.getParamDateTime(drv::names::LIBFPTR_PARAM_DATE_TIME);
 
     rows.append({{QString(), QString()}, 10});
     add("Дата пере/регистрации", drv::dateTimeText(when));

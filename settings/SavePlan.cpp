@@ -2,6 +2,7 @@
 
 #include "app/Ui.h"
 #include "driver/Fptr.h"
+#include "driver/Names.h"
 
 namespace settings {
 
@@ -24,8 +25,8 @@ QString failureLine(const SettingRow& row, const QString& description) {
 SaveOutcome saveSettings(drv::Fptr& fptr, SettingRows& rows, const Catalogue& catalogue) {
     SaveOutcome out;
     out.steps = savePlan(rows, catalogue);
-    const int settingId = fptr.c(QStringLiteral("LIBFPTR_PARAM_SETTING_ID"));
-    const int settingValue = fptr.c(QStringLiteral("LIBFPTR_PARAM_SETTING_VALUE"));
+    const int settingId = fptr.c(drv::names::LIBFPTR_PARAM_SETTING_ID);
+    const int settingValue = fptr.c(drv::names::LIBFPTR_PARAM_SETTING_VALUE);
     QList<int> written;
     for (const WriteStep& step : out.steps) {
         if (step.choice) out.failureBuffer.clear();

@@ -7,6 +7,7 @@
 
 #include "app/Ui.h"
 #include "driver/Fptr.h"
+#include "driver/Names.h"
 #include "settings/Groups.h"
 
 namespace settings {
@@ -19,17 +20,16 @@ QList<int> changedRows(const SettingRows& rows) {
 
 DeviceTable readSettingsTable(drv::Fptr& fptr, ui::IUi& ui) {
     // Names are looked up once per pass, not once per record.
-    const int recordsId = fptr.c(QStringLiteral("LIBFPTR_PARAM_RECORDS_ID"));
-    const int settingId = fptr.c(QStringLiteral("LIBFPTR_PARAM_SETTING_ID"));
-    const int settingType = fptr.c(QStringLiteral("LIBFPTR_PARAM_SETTING_TYPE"));
-    const int settingValue = fptr.c(QStringLiteral("LIBFPTR_PARAM_SETTING_VALUE"));
-    const int okResult = fptr.c(QStringLiteral("LIBFPTR_OK"));
-    const int number = fptr.c(QStringLiteral("LIBFPTR_ST_NUMBER"));
-    const int boolean = fptr.c(QStringLiteral("LIBFPTR_ST_BOOL"));
-    const int string = fptr.c(QStringLiteral("LIBFPTR_ST_STRING"));
+    const int recordsId = fptr.c(drv::names::LIBFPTR_PARAM_RECORDS_ID);
+    const int settingId = fptr.c(drv::names::LIBFPTR_PARAM_SETTING_ID);
+    const int settingType = fptr.c(drv::names::LIBFPTR_PARAM_SETTING_TYPE);
+    const int settingValue = fptr.c(drv::names::LIBFPTR_PARAM_SETTING_VALUE);
+    const int okResult = fptr.c(drv::names::LIBFPTR_OK);
+    const int number = fptr.c(drv::names::LIBFPTR_ST_NUMBER);
+    const int boolean = fptr.c(drv::names::LIBFPTR_ST_BOOL);
+    const int string = fptr.c(drv::names::LIBFPTR_ST_STRING);
 
-    fptr.setParam(QStringLiteral("LIBFPTR_PARAM_RECORDS_TYPE"),
-                  fptr.c(QStringLiteral("LIBFPTR_RT_SETTINGS")));
+    fptr.setParam(drv::names::LIBFPTR_PARAM_RECORDS_TYPE, fptr.c(drv::names::LIBFPTR_RT_SETTINGS));
     fptr.beginReadRecords();
     ui::reportDriverError(fptr, ui, true, QString());
     const QString records = fptr.getParamString(recordsId);

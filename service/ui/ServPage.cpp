@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/widgets/Named.h"
+#include "driver/Names.h"
 #include "driver/ValueText.h"
 
 namespace service {
@@ -54,9 +55,10 @@ void ServPage::timerTick() {
     edtSysTime->setText(drv::dateTimeText(QDateTime::currentDateTime()));
     if (session().kkmConnected() && session().fptr()) {
         auto& f = *session().fptr();
-        f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_DATE_TIME"));
+        f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_DATE_TIME));
         f.queryData();
-        const QString t = drv::dateTimeText(f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+        const QString t =
+            drv::dateTimeText(f.getParamDateTime(drv::names::LIBFPTR_PARAM_DATE_TIME));
         if (!t.isEmpty()) edtKKMtime->setText(t);
     } else {
         edtKKMtime->clear();
