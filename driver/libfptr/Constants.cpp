@@ -1,47 +1,17 @@
 #include "driver/libfptr/Constants.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <stdexcept>
 
-static void initLibfptrResources() {
-    Q_INIT_RESOURCE(libfptr);
-}
+#include "driver/Names.h"
 
 namespace drv::libfptr {
-namespace {
 
-QByteArray resourceText(const QString& name) {
-    initLibfptrResources();
-    QFile f(QStringLiteral(":/driver/libfptr/data/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        throw std::logic_error("constant table missing: " + name.toStdString());
-    return f.readAll();
-}
-
-// The copies of the published lists built into the program. When the generated table of
-// driver constants is in the tree, this is the function to point at it instead.
-const QHash<QString, QVariant>& table() {
-    static const QHash<QString, QVariant> t = [] {
-        QStringList errors;
-        auto all = parseConstantTable(resourceText(QStringLiteral("constants.txt")), &errors);
-        const auto keys =
-            parseConstantTable(resourceText(QStringLiteral("setting-keys.txt")), &errors);
-        if (!errors.isEmpty())
-            throw std::logic_error("constant table: " + errors.join("; ").toStdString());
-        all.insert(keys);
-        return all;
-    }();
-    return t;
-}
-
-}  // namespace
-
+// The published values, from the program's one table of them.
 std::optional<QVariant> publishedConstant(const QString& name) {
-    const auto& t = table();
-    auto it = t.constFind(name);
-    if (it == t.constEnd()) return std::nullopt;
-    return *it;
+    if (const auto value = drv::constantValue(name)) return QVariant(*value);
+    if (const auto key = drv::settingKey(name)) return QVariant(*key);
+    return std::nullopt;
 }
 
 QHash<QString, QVariant> parseConstantTable(const QByteArray& text, QStringList* errors) {
