@@ -7,11 +7,6 @@ TformPortSet::TformPortSet(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Настройка"));
 }
 
-TFormUpdate::TFormUpdate(QWidget* parent) : QDialog(parent) {
-    setObjectName("TFormUpdate");
-    setWindowTitle(QStringLiteral("Загрузка драйверов"));
-}
-
 TFormSetSet::TFormSetSet(QWidget* parent) : QDialog(parent) {
     setObjectName("TFormSetSet");
     setWindowTitle(QStringLiteral("Настройка параметра"));

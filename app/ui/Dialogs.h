@@ -1,6 +1,6 @@
 #pragma once
-// The secondary windows created with the main window: the port dialog (of the EoU panel, never
-// shown in this version), the driver download dialog and the setting editor.
+// Secondary windows created with the main window: the port dialog (of the EoU panel, never
+// shown in this version) and the setting editor. The driver download dialog is update::TFormUpdate.
 #include <QDialog>
 
 namespace app {
@@ -9,12 +9,6 @@ class TformPortSet : public QDialog {
     Q_OBJECT
   public:
     explicit TformPortSet(QWidget* parent = nullptr);
-};
-
-class TFormUpdate : public QDialog {
-    Q_OBJECT
-  public:
-    explicit TFormUpdate(QWidget* parent = nullptr);
 };
 
 class TFormSetSet : public QDialog {

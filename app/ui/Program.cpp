@@ -22,10 +22,15 @@ Program createProgram() {
     Program p;
     p.pc = setUpDriverAndPc();
     p.mainWindow = std::make_unique<TFormSet>(*p.pc);
-    p.portDialog = std::make_unique<TformPortSet>(p.mainWindow.get());
-    p.updateDialog = std::make_unique<TFormUpdate>(p.mainWindow.get());
-    p.setEditor = std::make_unique<TFormSetSet>(p.mainWindow.get());
+    createDialogs(p);
     return p;
+}
+
+void createDialogs(Program& p) {
+    p.portDialog = std::make_unique<TformPortSet>(p.mainWindow.get());
+    p.updateDialog = std::make_unique<update::TFormUpdate>(nullptr, p.mainWindow.get());
+    p.mainWindow->setUpdateDialog(p.updateDialog.get());
+    p.setEditor = std::make_unique<TFormSetSet>(p.mainWindow.get());
 }
 
 }  // namespace app

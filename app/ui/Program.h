@@ -6,6 +6,7 @@
 #include "app/ui/Dialogs.h"
 #include "app/ui/UnitSet.h"
 #include "platform/Pc.h"
+#include "update/ui/TFormUpdate.h"
 
 namespace platform {
 class IPc;
@@ -17,7 +18,7 @@ struct Program {
     std::unique_ptr<platform::IPc> pc;
     std::unique_ptr<TFormSet> mainWindow;
     std::unique_ptr<TformPortSet> portDialog;
-    std::unique_ptr<TFormUpdate> updateDialog;
+    std::unique_ptr<update::TFormUpdate> updateDialog;
     std::unique_ptr<TFormSetSet> setEditor;
 };
 
@@ -25,6 +26,8 @@ struct Program {
 // picks the PC. Throws std::runtime_error with a message naming the bench file and the problem.
 std::unique_ptr<platform::IPc> setUpDriverAndPc();
 
+// Creates the dialogs of a program whose main window exists, in the program's order.
+void createDialogs(Program& p);
 // Creates the main window and the dialogs in the program's order.
 Program createProgram();
 

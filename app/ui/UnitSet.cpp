@@ -16,6 +16,8 @@
 #include <cstdio>
 
 #include "app/DeviceRows.h"
+#include "app/IniFile.h"
+#include "app/SavedList.h"
 #include "app/ui/Page.h"
 #include "app/ui/widgets/Memo.h"
 #include "app/ui/widgets/ReportList.h"
@@ -28,6 +30,8 @@
 #include "platform/Pc.h"
 #include "service/ui/ServPage.h"
 #include "settings/ui/SetPage.h"
+#include "update/Rules.h"
+#include "update/ui/TFormUpdate.h"
 
 namespace app {
 
@@ -82,6 +86,8 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     connect(ctrlR, &QShortcut::activated, this, &TFormSet::toggleServiceView);
     auto* ctrlE = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
     connect(ctrlE, &QShortcut::activated, this, &TFormSet::openEouFolder);
+    connect(connectPage, &discovery::ConnectPage::driverDownloadRequested, this,
+            &TFormSet::btnDrvDownClick);
     connect(pgcSet, &QTabWidget::currentChanged, this, &TFormSet::pgcSetChange);
 }
 
@@ -199,6 +205,23 @@ void TFormSet::closeEvent(QCloseEvent* e) {
         session_->pc().closeScanTestPort();
     }
     QWidget::closeEvent(e);
+}
+
+void TFormSet::setUpdateDialog(update::TFormUpdate* dialog) {
+    updateDialog_ = dialog;
+    if (!dialog) return;
+    IniFile ini;
+    const QString option = ini.load(iniPath(session_->progdir()))
+                               ? ini.value(QStringLiteral("Update"), "server")
+                               : QString();
+    dialog->setServerBase(update::serverBase(option));
+    dialog->setServiceLog([this](const QString& line) { serviceLog_.addLine(line); });
+}
+
+void TFormSet::btnDrvDownClick() {
+    if (!updateDialog_) return;
+    updateDialog_->setDriverState(session_->fptrOK(), session_->drvVer());
+    updateDialog_->runCheck();
 }
 
 bool TFormSet::terminate() {

@@ -38,6 +38,10 @@ namespace service {
 class ServPage;
 }
 
+namespace update {
+class TFormUpdate;
+}
+
 namespace app {
 
 class Page;
@@ -80,8 +84,14 @@ class TFormSet : public QWidget {
     // The report list of the active tab for the wheel rule (lvKlishe for the cliche tab).
     ui::ReportList* activeTabList() const;
 
+    // The driver download dialog the driver button opens; the distributor's server comes from
+    // the INI option [Update] server.
+    void setUpdateDialog(update::TFormUpdate* dialog);
+
   public slots:
     void resetViews();
+    // The driver button of the Подключение tab: the version check, shown in the dialog.
+    void btnDrvDownClick();
     void toggleServiceView();  // Ctrl+R
     void openEouFolder();      // Ctrl+E
     void toggleStayOnTop();
@@ -102,6 +112,7 @@ class TFormSet : public QWidget {
     LineLog serviceLog_;
     QList<Page*> pages_;
     Page* activePage_ = nullptr;
+    update::TFormUpdate* updateDialog_ = nullptr;
     Binding binding_;
     bool shown_ = false;
     bool closed_ = false;

@@ -1,5 +1,8 @@
 // The main window against the demo bench: title, tabs, binding lines, views and close.
+#include <QDir>
+#include <QFile>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/ui/widgets/Memo.h"
@@ -45,6 +48,28 @@ class TestMainWindow : public QObject {
         QVERIFY(list->width() > 300);
         QCOMPARE(list->columnWidth(name), list->width() - list->columnWidth(value) + 1);
         QVERIFY(list->isColumnHidden(list->columnByCaption("Тип")));
+    }
+
+    void driverButtonOpensTheDownloadDialogOnTheConfiguredServer() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.path() + "/pf");
+        QFile ini(dir.path() + "/pf/set.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        // a loopback port where nothing listens: the check fails at once, nothing leaves the PC
+        ini.write("[Fset]\nsave=1\ncom=1\nip=0\n[Update]\nserver=https://127.0.0.1:9/\n");
+        ini.close();
+        GuiHarness h(dir.path());
+        auto* dialog = h.program().updateDialog.get();
+        QVERIFY(dialog);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->updater().serverBase().host(), QString("127.0.0.1"));
+        h.click("btnDrvDown");
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->objectName(), QString("TFormUpdate"));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->lblNewVer->text().isEmpty(), 10000);
+        // the server that could not be reached is said in the dialog, not left blank
+        QCOMPARE(dialog->lblNewVer->text(), QString("Сервер недоступен"));
+        dialog->close();
     }
 
     void everyTabIsAPageTheWindowLoopsOver() {

@@ -33,9 +33,7 @@ GuiHarness::GuiHarness(const QString& progdir) {
     drv::DriverLog::instance().setPath(logPath_);
     program_.pc = app::setUpDriverAndPc();
     program_.mainWindow = std::make_unique<app::TFormSet>(*program_.pc, progdir_);
-    program_.portDialog = std::make_unique<app::TformPortSet>(program_.mainWindow.get());
-    program_.updateDialog = std::make_unique<app::TFormUpdate>(program_.mainWindow.get());
-    program_.setEditor = std::make_unique<app::TFormSetSet>(program_.mainWindow.get());
+    app::createDialogs(program_);
     program_.mainWindow->show();
     if (!QTest::qWaitForWindowExposed(program_.mainWindow.get()))
         qWarning("main window not exposed");
