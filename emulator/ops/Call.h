@@ -81,6 +81,9 @@ struct OperationEntry {
 };
 using OperationTable = QHash<QString, OperationEntry>;
 
+// Why the printer can't print now (cover open, no paper), as an error code; 0 when it can.
+int printerFault(const Register& r);
+
 // Each area of the register adds its operations.
 void addConnectionOperations(OperationTable& table);
 void addStatusOperations(OperationTable& table);

@@ -21,12 +21,6 @@ std::optional<int> intOf(const QVariant& v) {
     return ok ? std::optional<int>(n) : std::nullopt;
 }
 
-int printerFault(const Register& r) {
-    if (r.flags.coverOpened) return k(LIBFPTR_ERROR_COVER_OPENED);
-    if (!r.flags.paperPresent) return k(LIBFPTR_ERROR_NO_PAPER);
-    return 0;
-}
-
 int upload(Call& c, PictureStore::Model as) {
     const QString file = c.in(LIBFPTR_PARAM_FILENAME).toString();
     c.clearOut();

@@ -7,12 +7,6 @@ namespace {
 
 using namespace drv::names;
 
-int printerFault(const Register& r) {
-    if (r.flags.coverOpened) return k(LIBFPTR_ERROR_COVER_OPENED);
-    if (!r.flags.paperPresent) return k(LIBFPTR_ERROR_NO_PAPER);
-    return 0;
-}
-
 // The parameters that say how something was printed, under readable names.
 QJsonObject layout(const Call& c,
                    std::initializer_list<std::pair<const char*, const char*>> params) {
@@ -113,6 +107,12 @@ int doWriteDateTime(Call& c) {
 }
 
 }  // namespace
+
+int printerFault(const Register& r) {
+    if (r.flags.coverOpened) return k(drv::names::LIBFPTR_ERROR_COVER_OPENED);
+    if (!r.flags.paperPresent) return k(drv::names::LIBFPTR_ERROR_NO_PAPER);
+    return 0;
+}
 
 void addPrintOperations(OperationTable& t) {
     namespace m = drv::members;

@@ -8,12 +8,6 @@ namespace {
 
 using namespace drv::names;
 
-int printerFault(const Register& r) {
-    if (r.flags.coverOpened) return k(LIBFPTR_ERROR_COVER_OPENED);
-    if (!r.flags.paperPresent) return k(LIBFPTR_ERROR_NO_PAPER);
-    return 0;
-}
-
 bool shiftExpired(const Register& r) {
     return r.shift.state == 1 && r.shift.expiresAt.isValid() && r.shift.expiresAt < r.clock();
 }
