@@ -148,7 +148,8 @@ TEST(DiscoveryNetns, ScanFindsRegisterNamespaceOnly) {
     QProcess::startDetached(
         "ip", {"netns", "exec", R, "socat", "TCP-LISTEN:5555,fork,reuseaddr", "/dev/null"}, {},
         &listener);
-    ::usleep(300000);
+    // wait until the register's port listens
+    for (int i = 0; i < 100 && !sh(in(R, "sh -c 'ss -ltn | grep -q :5555'")); ++i) ::usleep(30000);
 
     QProcess inner;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

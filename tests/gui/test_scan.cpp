@@ -14,6 +14,17 @@
 using testing_support::GuiHarness;
 
 namespace {
+// Threads of this process, from /proc.
+int processThreads() {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("Threads:")) return line.mid(8).trimmed().toInt();
+    return -1;
+}
+}  // namespace
+
+namespace {
 
 const QString kHolder = QStringLiteral("C:\\Program Files\\Kassa\\kassa.exe");
 
@@ -235,16 +246,19 @@ class TestScan : public QObject {
         pc.insert("lan", lan);
         root.insert("pc", pc);
         testing_support::useBench(testing_support::toJson(root));
+        int threadsDuringScan = 0;
         {
             GuiHarness h;
             scanOf(h)->setPacing(1, 0, 0);
             setOptions(h, false, true);
             h.click("btnScanConnect");
             QVERIFY(scanOf(h)->runningWorkers() > 0);  // the scan ended before its workers
+            threadsDuringScan = processThreads();
             h.close();
         }
-        // the window is gone; no worker touches it (ASan/UBSan builds would report it)
-        QTest::qWait(400);
+        // the window is gone: its workers were released and joined, none is left to touch it
+        // (ASan/UBSan builds would report a touch)
+        QTRY_VERIFY_WITH_TIMEOUT(processThreads() < threadsDuringScan, 5000);
     }
 
     void driverNotBoundScansNothing() {
