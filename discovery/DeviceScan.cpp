@@ -360,7 +360,12 @@ void DeviceScan::scanNetwork() {
                         } release{gate, handled};
                         self->d->ui.processEvents();
                         QString model;
-                        if (probe) model = self->probeAddress(address);
+                        try {
+                            if (probe) model = self->probeAddress(address);
+                        } catch (const std::exception& e) {
+                            // a driver that fails here is said once per address; the scan goes on
+                            self->d->ui.message(QString::fromUtf8(e.what()), ui::Icon::Error);
+                        }
                         QString text = address + " - ответ: " + QString::number(reply.timeMs) +
                                        " мс" + " TTL=" + QString::number(reply.ttl);
                         if (!model.isEmpty()) text += " - обнаружено: " + model;
