@@ -1,8 +1,13 @@
 #pragma once
-// The Чеки tab.
+// The Чеки tab: the tab read, one document rendered by number, next and previous document, the
+// search of a shift by date and the steps to the next and previous shift.
 #include "app/ui/Page.h"
+#include "documents/Archive.h"
+#include "documents/Render.h"
 
+class QCheckBox;
 class QDateEdit;
+class QFrame;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -18,6 +23,20 @@ class CheckPage : public app::Page {
     QAbstractButton* readButton() const override;
     void windowShown() override;
 
+    // Handlers of the tab's controls.
+    void btnCheckClick();
+    void btnCheckSowCheckClick(Sender sender = Sender::ShowButton);
+    void btnCheckNextClick();
+    void btnCheckPrevClick();
+    void btnCheckSearchClick();
+    void btnShiftNextClick();
+    void btnShiftPrevClick();
+
+    // Shift of the shown document and of the last document ("-1" when unknown).
+    const QString& curCheckShiftNum() const { return curCheckShiftNum_; }
+    const QString& lastCheckShiftNum() const { return lastCheckShiftNum_; }
+
+    QFrame* Panel7 = nullptr;
     QPushButton* btnCheck = nullptr;
     QDateEdit* dtpCheck = nullptr;
     QLineEdit* edtCheckLstNum = nullptr;
@@ -25,7 +44,32 @@ class CheckPage : public app::Page {
     QLineEdit* edtCheckFirstDate = nullptr;
     QLineEdit* edtCheckCurState = nullptr;
     QLineEdit* edtCheckNumCheck = nullptr;
+    QPushButton* btnCheckSowCheck = nullptr;
+    QPushButton* btnCheckPrev = nullptr;
+    QPushButton* btnCheckNext = nullptr;
+    QPushButton* btnCheckSearch = nullptr;
+    QPushButton* btnShiftPrev = nullptr;
+    QPushButton* btnShiftNext = nullptr;
+    QCheckBox* chkCheckIncFiscalinfo = nullptr;
     QPlainTextEdit* mmoChekFormat = nullptr;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Clears the view and leaves it with the vertical scroll bar only.
+    void clearView();
+    // Writes `number` into the number box and renders it with `sender`.
+    void showDocument(qint64 number, Sender sender);
+    // The guard and the two boxes every step needs; true when the step may go on.
+    bool canStep();
+    bool tabReset() const;
+    void shiftStep(bool next);
+
+    QString curCheckShiftNum_ = QStringLiteral("-1");
+    QString lastCheckShiftNum_ = QStringLiteral("-1");
+    RunMark searchMark_;
+    RunMark shiftMark_;
 };
 
 }  // namespace documents
