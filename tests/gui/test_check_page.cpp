@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/ui/widgets/Conventions.h"
@@ -187,12 +188,78 @@ class TestCheckPage : public QObject {
         // a Sunday has no shift: the no-documents line
         QDate sunday = day;
         while (sunday.dayOfWeek() != 7) sunday = sunday.addDays(1);
-        if (sunday <= page->dtpCheck->maximumDate()) {
-            page->dtpCheck->setDate(sunday);
+        QVERIFY(sunday <= page->dtpCheck->maximumDate());
+        page->dtpCheck->setDate(sunday);
+        h.click("btnCheckSearch");
+        QCOMPARE(view(h), QStringList({documents::noDocumentsLine(sunday)}));
+        QVERIFY(text(h, "edtCheckNumCheck").isEmpty());
+        QVERIFY(h.messageTexts().isEmpty());
+    }
+
+    void secondPressAbortsTheSearch() {
+        useArchive(60);
+        GuiHarness h;
+        QVERIFY(connectTo(h, "5"));
+        h.selectTab("tabCheck");
+        h.click("btnCheck");
+        auto* page = h.window()->checkPage;
+        page->dtpCheck->setDate(page->dtpCheck->minimumDate());
+        QString captionWhileRunning;
+        QTimer::singleShot(60, page, [&] {
+            captionWhileRunning = page->btnCheckSearch->text();
             h.click("btnCheckSearch");
-            QCOMPARE(view(h), QStringList({documents::noDocumentsLine(sunday)}));
-            QVERIFY(text(h, "edtCheckNumCheck").isEmpty());
-        }
+        });
+        const int from = h.driverLog().size();
+        h.click("btnCheckSearch");
+        QCOMPARE(captionWhileRunning, QString("Прервать"));
+        QCOMPARE(page->btnCheckSearch->text(), QString("Перейти к смене по дате"));
+        QCOMPARE(text(h, "edtCheckNumCheck"), QString("60"));
+        QVERIFY(view(h).isEmpty());
+        // stopped within a step or two, long before the first shift
+        const int reads = int(callsFrom(h, from).filter("processJson").size());
+        QVERIFY2(reads >= 1 && reads <= 4, qPrintable(QString::number(reads)));
+    }
+
+    void archiveDocumentBlocksShiftSteps() {
+        useBenchWith(0, [](QJsonObject& r) {
+            auto fn = r["fn"].toObject();
+            fn.remove("documents");
+            fn["archive"] = QJsonObject{{"size", 60},
+                                        {"startDay", "2024-03-04"},
+                                        {"shiftsPerDay", 1},
+                                        {"receiptsPerShift", 5},
+                                        {"shortBelow", 30}};
+            r["fn"] = fn;
+        });
+        GuiHarness h;
+        QVERIFY(connectTo(h, "5"));
+        h.selectTab("tabCheck");
+        h.click("btnCheck");
+        enterNumber(h, "10");
+        QVERIFY(view(h).value(0).contains("считан из архива"));
+        h.click("btnShiftNext");
+        h.click("btnShiftPrev");
+        QCOMPARE(h.messageTexts(), QStringList({"Переход по сменам в архиве недоступен.",
+                                                "Переход по сменам в архиве недоступен."}));
+        QCOMPARE(text(h, "edtCheckNumCheck"), QString("10"));
+    }
+
+    void registrationBlockOnRequest() {
+        useArchive(40);
+        GuiHarness h;
+        QVERIFY(connectTo(h, "5"));
+        h.selectTab("tabCheck");
+        h.click("btnCheck");
+        auto* page = h.window()->checkPage;
+        enterNumber(h, "20");
+        const int plain = int(view(h).size());
+        QCOMPARE(lineOf(view(h), "ИНН:"), QString("<none>"));
+        QCOMPARE(page->mmoChekFormat->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        page->chkCheckIncFiscalinfo->setChecked(true);
+        h.click("btnCheckSowCheck");
+        QVERIFY(int(view(h).size()) > plain);
+        QVERIFY(lineOf(view(h), "ИНН:") != "<none>");
+        QCOMPARE(page->mmoChekFormat->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     }
 
     void shiftSteps() {
