@@ -215,9 +215,10 @@ class TestCheckPage : public QObject {
         QCOMPARE(page->btnCheckSearch->text(), QString("Перейти к смене по дате"));
         QCOMPARE(text(h, "edtCheckNumCheck"), QString("60"));
         QVERIFY(view(h).isEmpty());
-        // stopped within a step or two, long before the first shift
+        // stopped within a step or two (on a busy machine before the first read), long before
+        // the first shift
         const int reads = int(callsFrom(h, from).filter("processJson").size());
-        QVERIFY2(reads >= 1 && reads <= 4, qPrintable(QString::number(reads)));
+        QVERIFY2(reads <= 4, qPrintable(QString::number(reads)));
     }
 
     void archiveDocumentBlocksShiftSteps() {
