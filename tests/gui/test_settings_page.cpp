@@ -37,6 +37,13 @@ void useSmallTable() {
     });
 }
 
+// The catalogues delivered beside the program, copied into the test's program directory.
+void installCatalogues(GuiHarness& h) {
+    QDir(h.progdir()).mkpath("pf");
+    for (const char* f : {"set5x.ini", "set3x.ini"})
+        QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/pf/") + f, h.progdir() + "/pf/" + f);
+}
+
 int rowOf(const QList<QStringList>& rows, const QString& id) {
     for (int i = 0; i < rows.size(); ++i)
         if (rows[i].value(0) == id) return i;
@@ -79,8 +86,25 @@ class TestSettingsPage : public QObject {
         QVERIFY(callsFrom(h, from).filter("commitSettings").isEmpty());
     }
 
+    void missingCatalogueKeepsTheList() {
+        GuiHarness h;
+        QVERIFY(connectTo(h, "5"));
+        h.selectTab("tabSet");
+        QFile::remove(h.progdir() + "/pf/set5x.ini");
+        const int from = h.driverLog().size();
+        h.click("btnGenSet");
+        QCOMPARE(h.messageTexts(),
+                 QStringList({"В каталоге программы отсутствует файл настроек ККТ"}));
+        QCOMPARE(h.messages()[0].icon, ui::Icon::Error);
+        QCOMPARE(h.rows("lvSetKKM").size(), 0);
+        QCOMPARE(callsFrom(h, from).filter("endReadRecords").size(), 1);  // read first
+        h.list("lvSetKKM")->cellDoubleClicked(0, 1);
+        QVERIFY(!h.program().setEditor->isVisible());
+    }
+
     void demoRegisterShowsGroupsInOrder() {
         GuiHarness h;
+        installCatalogues(h);
         QVERIFY(connectTo(h, "5"));
         h.selectTab("tabSet");
         h.click("btnGenSet");
@@ -111,6 +135,7 @@ class TestSettingsPage : public QObject {
     void editSaveWithARefusedValueAndExport() {
         useSmallTable();
         GuiHarness h;
+        installCatalogues(h);
         QVERIFY(connectTo(h, "5"));
         h.selectTab("tabSet");
         h.click("btnGenSet");
@@ -118,7 +143,7 @@ class TestSettingsPage : public QObject {
         auto* list = h.list("lvSetKKM");
         auto rows = h.rows("lvSetKKM");
         // three groups: the setting in no group is left out
-        QCOMPARE(rows.size(), 8);
+        QCOMPARE(rows.size(), 7);
         QCOMPARE(rows[0][1], QString("[Общие]"));
         QCOMPARE(list->rowMark(0), ui::ReportList::kMarkGroup);
         const int r1 = rowOf(rows, "1"), r0 = rowOf(rows, "0"), r184 = rowOf(rows, "184");
@@ -243,16 +268,24 @@ class TestSettingsPage : public QObject {
         h.click("btnSetSaveInfo");
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(f.readAll());
-        QVERIFY(text.contains("[Общие]"));
-        QVERIFY(text.contains("Звуковой сигнал при включении"));
-        QVERIFY(text.contains("Нет"));
+        // the file is in Windows-1251; the letters used here are all Cyrillic А..я
+        QString text;
+        for (unsigned char b : f.readAll())
+            text += b >= 0xC0 ? QChar(0x0410 + (b - 0xC0)) : QChar(b);
+        const QStringList lines = text.split("\r\n");
+        QCOMPARE(lines.value(0).split('|').size(), 3);  // ID, Имя, Значение
+        QVERIFY(lines.value(0).startsWith("ID"));
+        QVERIFY(lines.value(2).contains("[Общие]"));
+        QVERIFY(lines.value(3).startsWith("1 "));
+        QVERIFY(lines.value(3).contains("Звуковой сигнал при включении"));
+        QVERIFY(lines.value(3).trimmed().endsWith("Нет"));
         QVERIFY(!text.contains("Raw значение из драйвера"));  // hidden columns stay out
     }
 
     void connectingAgainForgetsTheReading() {
         useSmallTable();
         GuiHarness h;
+        installCatalogues(h);
         QVERIFY(connectTo(h, "5"));
         h.selectTab("tabSet");
         h.click("btnGenSet");
