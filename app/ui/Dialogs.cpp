@@ -7,9 +7,4 @@ TformPortSet::TformPortSet(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Настройка"));
 }
 
-TFormSetSet::TFormSetSet(QWidget* parent) : QDialog(parent) {
-    setObjectName("TFormSetSet");
-    setWindowTitle(QStringLiteral("Настройка параметра"));
-}
-
 }  // namespace app

@@ -1,6 +1,6 @@
 #pragma once
-// Secondary windows created with the main window: the port dialog (of the EoU panel, never
-// shown in this version) and the setting editor. The driver download dialog is update::TFormUpdate.
+// The port dialog of the EoU panel, created with the main window and never shown in this
+// version. The other secondary windows are update::TFormUpdate and settings::TFormSetSet.
 #include <QDialog>
 
 namespace app {
@@ -9,12 +9,6 @@ class TformPortSet : public QDialog {
     Q_OBJECT
   public:
     explicit TformPortSet(QWidget* parent = nullptr);
-};
-
-class TFormSetSet : public QDialog {
-    Q_OBJECT
-  public:
-    explicit TFormSetSet(QWidget* parent = nullptr);
 };
 
 }  // namespace app

@@ -6,6 +6,7 @@
 #include "emulator/VirtualPc.h"
 #include "emulator/VirtualRegister.h"
 #include "platform/LinuxPc.h"
+#include "settings/ui/SetPage.h"
 
 namespace app {
 
@@ -30,7 +31,8 @@ void createDialogs(Program& p) {
     p.portDialog = std::make_unique<TformPortSet>(p.mainWindow.get());
     p.updateDialog = std::make_unique<update::TFormUpdate>(nullptr, p.mainWindow.get());
     p.mainWindow->setUpdateDialog(p.updateDialog.get());
-    p.setEditor = std::make_unique<TFormSetSet>(p.mainWindow.get());
+    p.setEditor = std::make_unique<settings::TFormSetSet>(p.mainWindow.get());
+    p.mainWindow->setPage->setEditor(p.setEditor.get());
 }
 
 }  // namespace app

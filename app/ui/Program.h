@@ -6,6 +6,7 @@
 #include "app/ui/Dialogs.h"
 #include "app/ui/UnitSet.h"
 #include "platform/Pc.h"
+#include "settings/ui/TFormSetSet.h"
 #include "update/ui/TFormUpdate.h"
 
 namespace platform {
@@ -19,7 +20,7 @@ struct Program {
     std::unique_ptr<TFormSet> mainWindow;
     std::unique_ptr<TformPortSet> portDialog;
     std::unique_ptr<update::TFormUpdate> updateDialog;
-    std::unique_ptr<TFormSetSet> setEditor;
+    std::unique_ptr<settings::TFormSetSet> setEditor;
 };
 
 // Loads the bench (VELMOR_BENCH or the demo), installs the virtual register as the driver and

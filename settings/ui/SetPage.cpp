@@ -1,19 +1,33 @@
 #include "settings/ui/SetPage.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ui/widgets/Conventions.h"
 #include "app/ui/widgets/Named.h"
 #include "app/ui/widgets/ReportList.h"
+#include "info/ui/ListExport.h"
+#include "settings/SavePlan.h"
+#include "settings/ui/TFormSetSet.h"
 
 namespace settings {
 
 using ui::named;
 
+namespace {
+constexpr int kShownColumn = 3;
+constexpr int kBaselineColumn = 6;
+const QString kSaveCaption = QStringLiteral("Сохранить");
+}  // namespace
+
 SetPage::SetPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabSet");
     btnGenSet = named<QPushButton>(this, "btnGenSet", ui::btnValRead);
+    btnSetSave = named<QPushButton>(this, "btnSetSave", kSaveCaption);
+    btnSetSaveInfo = named<QPushButton>(this, "btnSetSaveInfo", QStringLiteral("Сохранить в файл"));
     lvSetKKM = named<ui::ReportList>(this, "lvSetKKM");
     lvSetKKM->setColumns({{"ID", 50},
                           {"Имя", 300},
@@ -25,10 +39,18 @@ SetPage::SetPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, paren
     lvSetKKM->setOneSpaceEmptyCells(true);
     auto* row = new QHBoxLayout;
     row->addWidget(btnGenSet);
+    row->addWidget(btnSetSave);
     row->addStretch();
+    row->addWidget(btnSetSaveInfo);
     auto* l = new QVBoxLayout(this);
     l->addWidget(lvSetKKM, 1);
     l->addLayout(row);
+
+    connect(btnGenSet, &QPushButton::clicked, this, &SetPage::btnGenSetClick);
+    connect(btnSetSave, &QPushButton::clicked, this, &SetPage::btnSetSaveClick);
+    connect(btnSetSaveInfo, &QPushButton::clicked, this, &SetPage::btnSetSaveInfoClick);
+    connect(lvSetKKM, &QTableWidget::cellDoubleClicked, this,
+            [this](int r, int) { lvSetKKMItemDblClick(r); });
 }
 
 void SetPage::setUpColumns() {
@@ -41,6 +63,10 @@ void SetPage::setUpColumns() {
 }
 
 void SetPage::resetView() {
+    if (editor_ && editor_->isVisible()) editor_->reject();
+    read_.reset();
+    editing_.reset();
+    editedRow_ = -1;
     lvSetKKM->clearRows();
     lvSetKKM->fillGrid();
 }
@@ -51,6 +77,97 @@ QAbstractButton* SetPage::readButton() const {
 
 void SetPage::windowShown() {
     setUpColumns();
+}
+
+void SetPage::setEditor(TFormSetSet* editor) {
+    editor_ = editor;
+}
+
+TFormSetSet* SetPage::editor() {
+    if (!editor_) editor_ = new TFormSetSet(window());
+    return editor_;
+}
+
+void SetPage::btnGenSetClick() {
+    if (!session().kkmConnected()) {
+        ui().message(ui::kNotConnected);
+        return;
+    }
+    ui::setReadMarker(btnGenSet, 1);
+    ui::BusyButton busy(btnGenSet, ui(), ui::btnValRead);
+    auto read = readSettings(*session().fptr(), ui(), session().progdir(), session().isP5());
+    if (!read) return;  // no catalogue: the list keeps what it showed
+    if (editor_ && editor_->isVisible()) editor_->reject();
+    editing_.reset();
+    editedRow_ = -1;
+    read_ = std::move(read);
+    showRows();
+}
+
+void SetPage::showRows() {
+    lvSetKKM->setUpdatesEnabled(false);
+    lvSetKKM->clearRows();
+    for (const auto& r : read_->rows) lvSetKKM->addDataRow(r.cells(), r.mark);
+    lvSetKKM->fillGrid();
+    lvSetKKM->setUpdatesEnabled(true);
+}
+
+void SetPage::lvSetKKMItemDblClick(int row) {
+    if (!read_ || row < 0 || row >= read_->rows.size()) return;
+    auto setup = editorFor(read_->rows[row], read_->catalogue);
+    if (!setup) return;  // a group caption row
+    editing_ = std::move(setup);
+    editedRow_ = row;
+    auto* e = editor();
+    e->setUp(*editing_);
+    e->onAccept = [this] { return acceptEditor(); };
+    e->showEditor();
+}
+
+bool SetPage::acceptEditor() {
+    if (!read_ || !editing_ || editedRow_ < 0 || editedRow_ >= read_->rows.size()) return true;
+    auto* e = editor();
+    auto& row = read_->rows[editedRow_];
+    const auto result =
+        acceptEdit(row, *editing_, e->edtSetNewVal->text(), e->cbSetNewVal->currentIndex());
+    if (!result.accepted()) {
+        ui().message(result.message);
+        return false;
+    }
+    if (result.shown) {
+        row.shown = *result.shown;
+        lvSetKKM->setCell(editedRow_, kShownColumn, row.shown);
+    }
+    editing_.reset();
+    editedRow_ = -1;
+    return true;
+}
+
+void SetPage::btnSetSaveClick() {
+    if (!session().kkmConnected()) {
+        ui().message(ui::kNotConnected);
+        return;
+    }
+    SaveOutcome out;
+    {
+        ui::BusyButton busy(btnSetSave, ui(), kSaveCaption);
+        if (read_) {
+            out = saveSettings(*session().fptr(), read_->rows, read_->catalogue);
+            for (int i = 0; i < read_->rows.size(); ++i) {
+                lvSetKKM->setCell(i, kShownColumn, read_->rows[i].shown);
+                lvSetKKM->setCell(i, kBaselineColumn, read_->rows[i].baseline);
+            }
+        } else {
+            // nothing read yet: nothing to write, the register still commits
+            SettingRows none;
+            out = saveSettings(*session().fptr(), none, Catalogue{});
+        }
+    }
+    reportSave(out, ui());
+}
+
+void SetPage::btnSetSaveInfoClick() {
+    info::saveListToFile(window(), ui(), lvSetKKM->objectName(), info::kSaveFilterTxtCsvReg);
 }
 
 }  // namespace settings
