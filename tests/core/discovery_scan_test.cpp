@@ -47,15 +47,15 @@ class NoOperations : public drv::IDispatch {
 struct NetworkScan : ::testing::Test {
     void SetUp() override {
         QJsonObject root = testing_support::demoBench();
-        QJsonObject pc = root.value("pc").toObject();
-        pc.insert("lan",
-                  QJsonObject{{"route", "192.168.77.1"},
-                              {"silentWaitMs", 5},
-                              {"hosts", QJsonArray{QJsonObject{{"ip", "192.168.77.40"},
-                                                               {"ttl", 255},
-                                                               {"timeMs", 2},
-                                                               {"ports", QJsonArray{5555}}}}}});
-        root.insert("pc", pc);
+        QJsonObject virtualPc = root.value("pc").toObject();
+        virtualPc.insert(
+            "lan", QJsonObject{{"route", "192.168.77.1"},
+                               {"silentWaitMs", 5},
+                               {"hosts", QJsonArray{QJsonObject{{"ip", "192.168.77.40"},
+                                                                {"ttl", 255},
+                                                                {"timeMs", 2},
+                                                                {"ports", QJsonArray{5555}}}}}});
+        root.insert("pc", virtualPc);
         testing_support::useBench(testing_support::toJson(root));
         session.bind(nullptr, true, {});
     }
