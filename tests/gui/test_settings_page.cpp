@@ -280,6 +280,19 @@ class TestSettingsPage : public QObject {
         QVERIFY(lines.value(3).contains("Звуковой сигнал при включении"));
         QVERIFY(lines.value(3).trimmed().endsWith("Нет"));
         QVERIFY(!text.contains("Raw значение из драйвера"));  // hidden columns stay out
+
+        // and as CSV: the second filter, the bare name gets ".csv"
+        const QString csvBase = h.progdir() + "/settings-csv";
+        ui::FileDialog::setNextFileName(csvBase, 2);
+        h.click("btnSetSaveInfo");
+        QFile csv(csvBase + ".csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> csvLines = csv.readAll().split('\n');
+        QCOMPARE(csvLines.value(0),
+                 QByteArray("<ID>;<\xC8\xEC\xFF>;<\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5>\r"));
+        QCOMPARE(csvLines.value(1), QByteArray(";;\r"));
+        // the group caption row: its empty cells stay empty fields
+        QVERIFY(csvLines.value(2).startsWith(";[\xCE\xE1\xF9\xE8\xE5];"));
     }
 
     void connectingAgainForgetsTheReading() {
