@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <filesystem>
 #include <system_error>
 
@@ -27,6 +28,47 @@ const SavedKey kSavedKeys[] = {
 
 QString iniPath(const QString& progdir) {
     return progdir + QStringLiteral("pf/set.ini");
+}
+
+QString userConfigDir() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/velmor-kkt");
+}
+
+QString settingsFilePath(const QString& progdir, const QString& userDir) {
+    const QString beside = iniPath(progdir);
+    if (QFileInfo::exists(beside)) return beside;
+    const QFileInfo pf(progdir + QStringLiteral("pf"));
+    const bool writable =
+        pf.exists() ? pf.isDir() && pf.isWritable() : QFileInfo(progdir).isWritable();
+    if (writable) return beside;
+    return QDir(userDir).filePath(QStringLiteral("set.ini"));
+}
+
+InstallReport checkInstall(const QString& progdir, const QString& settingsFile) {
+    InstallReport r;
+    r.lines << QStringLiteral("program folder: %1").arg(QDir::toNativeSeparators(progdir));
+    r.lines << QStringLiteral("settings file: %1 (%2)")
+                   .arg(QDir::toNativeSeparators(settingsFile),
+                        QFileInfo::exists(settingsFile)
+                            ? QStringLiteral("exists")
+                            : QStringLiteral("created at the first close"));
+    for (const char* name : {"pf/set5x.ini", "pf/set3x.ini"}) {
+        const QString path = progdir + QLatin1String(name);
+        IniFile ini;
+        const bool read = QFileInfo(path).isFile() && ini.load(path) && !ini.sections().isEmpty();
+        r.lines << (read ? QStringLiteral("catalogue %1: %2 settings")
+                               .arg(name)
+                               .arg(ini.sections().size())
+                         : QStringLiteral("catalogue %1: missing or unreadable").arg(name));
+        r.ok &= read;
+    }
+    const QFileInfo hs(progdir + QStringLiteral("Com/hs"));
+    const bool runnable = hs.isFile() && hs.isExecutable();
+    r.lines << (runnable ? QStringLiteral("handle listing Com/hs: found")
+                         : QStringLiteral("handle listing Com/hs: missing or not executable"));
+    r.ok &= runnable;
+    return r;
 }
 
 namespace {
@@ -60,8 +102,7 @@ QString setAside(const QString& path, const QString& reason) {
 
 }  // namespace
 
-QString loadSavedList(const QString& progdir, DeviceRows& rows, ListOptions& opts) {
-    const QString path = iniPath(progdir);
+QString loadSavedList(const QString& path, DeviceRows& rows, ListOptions& opts) {
     IniFile::removeLeftovers(path);
     if (!QFileInfo(path).isFile()) return {};
     IniFile ini;
@@ -92,8 +133,8 @@ QString loadSavedList(const QString& progdir, DeviceRows& rows, ListOptions& opt
     return {};
 }
 
-SaveResult saveSettings(const QString& progdir, const DeviceRows& rows, const ListOptions& opts) {
-    const QString path = iniPath(progdir);
+SaveResult saveSettings(const QString& path, const DeviceRows& rows, const ListOptions& opts) {
+    const QString folder = QFileInfo(path).absolutePath();
     const bool existed = QFileInfo::exists(path);
     // An existing file must be writable: it is opened for writing, but neither created nor
     // truncated. A missing one is only written by the save itself, so no empty file is ever
@@ -101,7 +142,7 @@ SaveResult saveSettings(const QString& progdir, const DeviceRows& rows, const Li
     if (existed) {
         QFile f(path);
         if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return SaveResult::NoAccess;
-    } else if (!QDir().mkpath(progdir + QStringLiteral("pf"))) {
+    } else if (!QDir().mkpath(folder)) {
         return SaveResult::NoAccess;
     }
     IniFile ini;
@@ -123,8 +164,7 @@ SaveResult saveSettings(const QString& progdir, const DeviceRows& rows, const Li
         ini.deleteKey(kFset, "ip");
     }
     if (ini.save(path)) return SaveResult::Saved;
-    if (!existed && !QFileInfo(progdir + QStringLiteral("pf")).isWritable())
-        return SaveResult::NoAccess;
+    if (!existed && !QFileInfo(folder).isWritable()) return SaveResult::NoAccess;
     return SaveResult::WriteFailed;
 }
 

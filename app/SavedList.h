@@ -1,6 +1,7 @@
 #pragma once
-// The saved device list and list options in pf/set.ini.
+// The saved device list and list options in the user's settings file.
 #include <QString>
+#include <QStringList>
 
 namespace app {
 
@@ -12,16 +13,38 @@ struct ListOptions {
     bool ip = false;   // chkTCPIP
 };
 
+// pf/set.ini beside the program.
 QString iniPath(const QString& progdir);
+
+// The folder of the user's own settings file: "velmor-kkt" in the user's configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config).
+QString userConfigDir();
+
+// Where the user's settings file is. A build or a portable copy keeps it beside the program:
+// pf/set.ini when that file exists, or when the program's pf folder (or, with no pf folder,
+// the program's folder) can be written. An installed program's folder can't be written by its
+// users; each keeps set.ini in `userDir` instead (the folder is not created here).
+QString settingsFilePath(const QString& progdir, const QString& userDir);
+
+// What an installation holds, for "velmor-kkt --paths": one line per file the program needs
+// (the settings catalogues, the handle-listing tool) and where the settings file is. `ok` is
+// false when a file the program needs is missing or unreadable.
+struct InstallReport {
+    QStringList lines;
+    bool ok = true;
+};
+InstallReport checkInstall(const QString& progdir, const QString& settingsFile);
+
 // loadSavedList: options and rows from the file; `opts` keeps its defaults when the file is
 // missing or "save" is not "1" (then only `save` becomes false). Temporary files left by an
 // interrupted save go first. A file that can't be read (empty, damaged, oversized) is moved to
 // "set.ini.bad" beside it, `opts` keeps its defaults and the text to tell the user is returned;
 // otherwise the result is empty.
-QString loadSavedList(const QString& progdir, DeviceRows& rows, ListOptions& opts);
+QString loadSavedList(const QString& settingsFile, DeviceRows& rows, ListOptions& opts);
 
 enum class SaveResult { Saved, NoAccess, WriteFailed };
 // saveSettings: writes the options and, when saving is on, one section per data row.
-SaveResult saveSettings(const QString& progdir, const DeviceRows& rows, const ListOptions& opts);
+SaveResult saveSettings(const QString& settingsFile, const DeviceRows& rows,
+                        const ListOptions& opts);
 
 }  // namespace app

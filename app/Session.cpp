@@ -3,7 +3,7 @@
 namespace app {
 
 Session::Session(platform::IPc& pc, const QString& progdir, QObject* parent)
-    : QObject(parent), pc_(pc), progdir_(progdir) {}
+    : QObject(parent), pc_(pc), progdir_(progdir), settingsFile_(progdir + "pf/set.ini") {}
 
 Session::~Session() = default;
 

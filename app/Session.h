@@ -30,6 +30,10 @@ class Session : public QObject {
 
     platform::IPc& pc() const { return pc_; }
     const QString& progdir() const { return progdir_; }
+    // The user's settings file (pf/set.ini beside the program, or the user's own copy when the
+    // program's folder can't be written; see app/SavedList.h).
+    const QString& settingsFile() const { return settingsFile_; }
+    void setSettingsFile(const QString& path) { settingsFile_ = path; }
 
     // The driver object; null before binding and after the window's close.
     drv::Fptr* fptr() const { return fptr_.get(); }
@@ -71,6 +75,7 @@ class Session : public QObject {
   private:
     platform::IPc& pc_;
     QString progdir_;
+    QString settingsFile_;
     std::unique_ptr<drv::Fptr> fptr_;
     bool fptrOK_ = false;
     QString drvVer_;

@@ -55,6 +55,10 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
         QDir(progdir.isEmpty() ? QCoreApplication::applicationDirPath() : progdir).absolutePath() +
             '/',
         this);
+    // An installed program keeps each user's settings in the user's own folder, made here.
+    session_->setSettingsFile(settingsFilePath(session_->progdir(), userConfigDir()));
+    if (session_->settingsFile() != iniPath(session_->progdir()))
+        QDir().mkpath(QFileInfo(session_->settingsFile()).absolutePath());
     connect(session_, &Session::viewResetRequested, this, &TFormSet::resetViews);
     connect(session_, &Session::connected, this, [this] {
         for (Page* p : pages_) p->connectionChanged();
@@ -186,7 +190,7 @@ void TFormSet::closeEvent(QCloseEvent* e) {
                 std::fprintf(
                     stderr, "%s: %s: %s\n", ui::appTitle().toUtf8().constData(),
                     text.toUtf8().constData(),
-                    QDir::toNativeSeparators(iniPath(session_->progdir())).toUtf8().constData());
+                    QDir::toNativeSeparators(session_->settingsFile()).toUtf8().constData());
             else
                 windowUi_.message(text, ui::Icon::Information, std::nullopt);
         }
@@ -211,7 +215,7 @@ void TFormSet::setUpdateDialog(update::TFormUpdate* dialog) {
     updateDialog_ = dialog;
     if (!dialog) return;
     IniFile ini;
-    const QString option = ini.load(iniPath(session_->progdir()))
+    const QString option = ini.load(session_->settingsFile())
                                ? ini.value(QStringLiteral("Update"), "server")
                                : QString();
     dialog->setServerBase(update::serverBase(option));

@@ -9,7 +9,9 @@
 #endif
 #include <QSocketNotifier>
 #include <cstdio>
+#include <cstring>
 
+#include "app/SavedList.h"
 #include "app/Ui.h"
 #include "app/ui/Application.h"
 #include "app/ui/Program.h"
@@ -46,9 +48,22 @@ void closeOnTerminate(app::TFormSet* window) {
     sigaction(SIGINT, &sa, nullptr);
 }
 
+// "--paths": where the program finds its files, without opening the window. The exit code is 1
+// when a file it needs is missing.
+int printPaths(int argc, char** argv) {
+    QCoreApplication core(argc, argv);
+    const QString progdir = QCoreApplication::applicationDirPath() + '/';
+    const auto report =
+        app::checkInstall(progdir, app::settingsFilePath(progdir, app::userConfigDir()));
+    for (const QString& line : report.lines) std::printf("%s\n", line.toUtf8().constData());
+    return report.ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--paths") == 0) return printPaths(argc, argv);
     app::Application app(argc, argv);
     app::Program program;
     try {

@@ -131,7 +131,7 @@ void ConnectPage::showRow(int row) {
 
 QString ConnectPage::loadSaved() {
     ListOptions opts;
-    const QString problem = loadSavedList(session().progdir(), rows_, opts);
+    const QString problem = loadSavedList(session().settingsFile(), rows_, opts);
     chkSave->setChecked(opts.save);
     chkCOM->setChecked(opts.com);
     chkTCPIP->setChecked(opts.ip);
@@ -140,7 +140,7 @@ QString ConnectPage::loadSaved() {
 
 SaveResult ConnectPage::saveSettings() const {
     const ListOptions opts{chkSave->isChecked(), chkCOM->isChecked(), chkTCPIP->isChecked()};
-    return app::saveSettings(session().progdir(), rows_, opts);
+    return app::saveSettings(session().settingsFile(), rows_, opts);
 }
 
 void ConnectPage::chkCOMClick() {

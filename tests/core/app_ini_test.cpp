@@ -205,7 +205,7 @@ TEST(SavedListSave, ReadOnlyFolderWritesTheWritableFileInPlace) {
     setMode(p.pf, 0555);
     DeviceList devices(2);
     const int result = runInChild(
-        [&] { return int(app::saveSettings(p.dir, devices.list, app::ListOptions{})); }, true);
+        [&] { return int(app::saveSettings(p.ini, devices.list, app::ListOptions{})); }, true);
     if (result == -2) GTEST_SKIP() << "cannot run as the user nobody here";
     ASSERT_EQ(result, int(app::SaveResult::Saved));
     app::IniFile ini;
@@ -223,7 +223,7 @@ TEST(SavedListSave, UnwritableFileOrFolderIsNoAccessAndChangesNothing) {
     DeviceList devices;
     const auto save = [&](const ProgDir& p) {
         return runInChild(
-            [&] { return int(app::saveSettings(p.dir, devices.list, app::ListOptions{})); }, true);
+            [&] { return int(app::saveSettings(p.ini, devices.list, app::ListOptions{})); }, true);
     };
     {  // a writable folder does not make a read-only file writable
         ProgDir p;
@@ -253,7 +253,7 @@ TEST(SavedListSave, FailedFirstSaveCreatesNoFile) {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{64, 64};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        return int(app::saveSettings(p.dir, devices.list, app::ListOptions{}));
+        return int(app::saveSettings(p.ini, devices.list, app::ListOptions{}));
     });
     EXPECT_NE(result, int(app::SaveResult::Saved));
     EXPECT_NE(result, -1);
@@ -264,7 +264,7 @@ TEST(SavedListSave, FailedFirstSaveCreatesNoFile) {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{64, 64};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        return int(app::saveSettings(p.dir, devices.list, app::ListOptions{}));
+        return int(app::saveSettings(p.ini, devices.list, app::ListOptions{}));
     });
     QFile f(p.ini);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -284,7 +284,7 @@ TEST(SavedListSave, FailedWriteInPlacePutsTheOldContentBack) {
             const rlimit limit{rlim_t(kFooterAndRow.size() + 40),
                                rlim_t(kFooterAndRow.size() + 40)};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-            return int(app::saveSettings(p.dir, devices.list, app::ListOptions{}));
+            return int(app::saveSettings(p.ini, devices.list, app::ListOptions{}));
         },
         true);
     if (result == -2) GTEST_SKIP() << "cannot run as the user nobody here";
@@ -299,7 +299,7 @@ TEST(SavedListSave, KilledSavesLeaveTheWholeFileOrNone) {
     DeviceList devices(400);
     QElapsedTimer timer;
     timer.start();
-    ASSERT_EQ(app::saveSettings(p.dir, devices.list, app::ListOptions{}), app::SaveResult::Saved);
+    ASSERT_EQ(app::saveSettings(p.ini, devices.list, app::ListOptions{}), app::SaveResult::Saved);
     // kills land anywhere in the first saves of a round
     const int saveMicros = std::max(1000, int(timer.nsecsElapsed() / 1000));
     // a first save and a save over the file: the same entries, "Fset" first once it was read
@@ -308,7 +308,7 @@ TEST(SavedListSave, KilledSavesLeaveTheWholeFileOrNone) {
         QFile f(p.ini);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         whole << f.readAll();
-        ASSERT_EQ(app::saveSettings(p.dir, devices.list, app::ListOptions{}),
+        ASSERT_EQ(app::saveSettings(p.ini, devices.list, app::ListOptions{}),
                   app::SaveResult::Saved);
     }
     ASSERT_EQ(whole[0].size(), whole[1].size());
@@ -321,9 +321,9 @@ TEST(SavedListSave, KilledSavesLeaveTheWholeFileOrNone) {
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             // the first save of the file, then saves over it, until killed
-            app::saveSettings(p.dir, devices.list, app::ListOptions{});
+            app::saveSettings(p.ini, devices.list, app::ListOptions{});
             [[maybe_unused]] auto n = ::write(firstSaved[1], "1", 1);
-            for (;;) app::saveSettings(p.dir, devices.list, app::ListOptions{});
+            for (;;) app::saveSettings(p.ini, devices.list, app::ListOptions{});
         }
         ::close(firstSaved[1]);
         auto* rng = QRandomGenerator::global();
@@ -354,7 +354,7 @@ TEST(SavedListSave, KilledSavesLeaveTheWholeFileOrNone) {
     // what the kills left behind goes at the next start
     app::DeviceRows list;
     app::ListOptions opts;
-    app::loadSavedList(p.dir, list, opts);
+    app::loadSavedList(p.ini, list, opts);
     EXPECT_TRUE(p.files().filter(".tmp").isEmpty()) << p.files().join(' ').toStdString();
 }
 
@@ -368,7 +368,7 @@ TEST(SavedListLoad, LeftoverTemporaryFilesGoAtStart) {
     }
     DeviceList devices(0);
     app::ListOptions opts;
-    app::loadSavedList(p.dir, devices.list, opts);
+    app::loadSavedList(p.ini, devices.list, opts);
     EXPECT_EQ(devices.list.size(), 1);
     EXPECT_EQ(p.files(), QStringList({"other.tmp", "set.ini", "set.ini.bad", "set.ini.bak",
                                       "set.ini.tmp", "set5x.ini"}));
@@ -381,7 +381,7 @@ TEST(SavedListLoad, NulBytesAndInvalidUtf8HideNoLaterEntry) {
             "\n[SavedKKM2]\nkkm=B\xff\xfe\xc3\nkkmcom=COM4\n" + nuls + "[SavedKKM3]\nkkm=C\n");
     DeviceList devices(0);
     app::ListOptions opts;
-    app::loadSavedList(p.dir, devices.list, opts);
+    app::loadSavedList(p.ini, devices.list, opts);
     EXPECT_TRUE(opts.save);
     EXPECT_FALSE(opts.com);
     EXPECT_TRUE(opts.ip);
@@ -411,7 +411,7 @@ TEST(SavedListLoad, UnreadableFileIsKeptAsBadAndDefaultsUsed) {
         DeviceList devices(0);
         const app::ListOptions defaults;
         app::ListOptions opts = defaults;
-        const QString message = app::loadSavedList(p.dir, devices.list, opts);
+        const QString message = app::loadSavedList(p.ini, devices.list, opts);
         EXPECT_TRUE(message.contains("set.ini.bad")) << message.toStdString();
         EXPECT_TRUE(message.contains("по умолчанию")) << message.toStdString();
         EXPECT_EQ(opts.save, defaults.save);
@@ -423,9 +423,9 @@ TEST(SavedListLoad, UnreadableFileIsKeptAsBadAndDefaultsUsed) {
         ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
         EXPECT_EQ(bad.readAll(), bytes);
         // told once: the next start finds no file and says nothing
-        EXPECT_EQ(app::loadSavedList(p.dir, devices.list, opts), QString());
+        EXPECT_EQ(app::loadSavedList(p.ini, devices.list, opts), QString());
         // and the next close writes a fresh file beside the kept one
-        EXPECT_EQ(app::saveSettings(p.dir, devices.list, opts), app::SaveResult::Saved);
+        EXPECT_EQ(app::saveSettings(p.ini, devices.list, opts), app::SaveResult::Saved);
         EXPECT_EQ(p.files(), QStringList({"set.ini", "set.ini.bad"}));
     }
 }
@@ -438,7 +438,7 @@ TEST(SavedListLoad, ReadableFilesSayNothing) {
         p.write(bytes);
         DeviceList devices(0);
         app::ListOptions opts;
-        EXPECT_EQ(app::loadSavedList(p.dir, devices.list, opts), QString()) << bytes.toStdString();
+        EXPECT_EQ(app::loadSavedList(p.ini, devices.list, opts), QString()) << bytes.toStdString();
         EXPECT_EQ(p.files(), QStringList({"set.ini"}));
     }
 }
@@ -457,10 +457,84 @@ TEST(SavedListLoad, OversizedFileIsRefusedQuickly) {
     app::ListOptions opts;
     QElapsedTimer timer;
     timer.start();
-    const QString message = app::loadSavedList(p.dir, devices.list, opts);
+    const QString message = app::loadSavedList(p.ini, devices.list, opts);
     EXPECT_LT(timer.elapsed(), 2000);
     EXPECT_TRUE(message.contains("слишком велик")) << message.toStdString();
     EXPECT_EQ(devices.list.size(), 0);
     EXPECT_TRUE(opts.save);
     EXPECT_EQ(p.files(), QStringList({"set.ini.bad"}));
+}
+
+// --- Where the settings file is ------------------------------------------------------------
+
+TEST(SettingsFilePlace, BesideTheProgramWhenItsFolderIsWritableOrTheFileIsThere) {
+    QTemporaryDir user;
+    const QString userDir = user.path() + "/velmor-kkt";
+    const QString mine = userDir + "/set.ini";
+    const auto place = [&](const ProgDir& p) {
+        return runInChild([&] { return app::settingsFilePath(p.dir, userDir) == p.ini ? 10 : 20; },
+                          true);
+    };
+    {  // a build or a portable copy: pf/ can be written
+        ProgDir p;
+        EXPECT_EQ(app::settingsFilePath(p.dir, userDir), p.ini);
+    }
+    {  // no pf/ yet, the program's folder can be written
+        QTemporaryDir tmp;
+        EXPECT_EQ(app::settingsFilePath(tmp.path() + '/', userDir), tmp.path() + "/pf/set.ini");
+    }
+    {  // installed: neither pf/ nor the folder can be written by the user -> the user's folder
+        ProgDir p;
+        setMode(p.pf, 0555);
+        const int result = place(p);
+        if (result == -2) GTEST_SKIP() << "cannot run as the user nobody here";
+        EXPECT_EQ(result, 20);
+        const int mineResult = runInChild(
+            [&] { return app::settingsFilePath(p.dir, userDir) == mine ? 10 : 20; }, true);
+        EXPECT_EQ(mineResult, 10);
+    }
+    {  // an existing set.ini beside the program is still used, even in a read-only folder
+        ProgDir p;
+        p.write(kFooterAndRow);
+        setMode(p.pf, 0555);
+        EXPECT_EQ(place(p), 10);
+    }
+}
+
+TEST(SettingsFilePlace, TheUsersFileIsSavedAndReadInItsOwnFolder) {
+    QTemporaryDir user;
+    const QString file = user.path() + "/config/velmor-kkt/set.ini";
+    DeviceList devices(2);
+    ASSERT_EQ(app::saveSettings(file, devices.list, app::ListOptions{}), app::SaveResult::Saved);
+    DeviceList loaded(0);
+    app::ListOptions opts;
+    EXPECT_EQ(app::loadSavedList(file, loaded.list, opts), QString());
+    ASSERT_EQ(loaded.list.size(), 2);
+    EXPECT_EQ(loaded.list.rows()[1].cell(app::colCom), "COM4");
+}
+
+TEST(SettingsFilePlace, InstallReportNamesWhatIsMissing) {
+    ProgDir p;
+    auto r = app::checkInstall(p.dir, p.ini);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.lines.contains("catalogue pf/set5x.ini: missing or unreadable"));
+    EXPECT_TRUE(r.lines.contains("handle listing Com/hs: missing or not executable"));
+
+    for (const char* name : {"set5x.ini", "set3x.ini"}) {
+        QFile f(p.pf + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[1]\nname=Первая\n[2]\nname=Вторая\n");
+    }
+    QDir().mkpath(p.dir + "Com");
+    QFile hs(p.dir + "Com/hs");
+    ASSERT_TRUE(hs.open(QIODevice::WriteOnly));
+    hs.write("#!/bin/sh\n");
+    hs.close();
+    r = app::checkInstall(p.dir, p.ini);
+    EXPECT_FALSE(r.ok) << "a tool that can't be run is missing";
+    hs.setPermissions(hs.permissions() | QFile::ExeOwner);
+    r = app::checkInstall(p.dir, p.ini);
+    EXPECT_TRUE(r.ok) << r.lines.join('\n').toStdString();
+    EXPECT_TRUE(r.lines.contains("catalogue pf/set3x.ini: 2 settings"));
+    EXPECT_TRUE(r.lines.contains("handle listing Com/hs: found"));
 }
