@@ -317,6 +317,25 @@ TEST(DriverChoice, ANamedLibraryThatFailsLeavesTheVirtualRegisterAndSaysWhy) {
     EXPECT_EQ(lines[1], "Используется виртуальная ККТ");
 }
 
+TEST(DriverChoice, ACandidatePassedOverIsNamedBeforeTheBoundLibrary) {
+    SearchBench b;
+    QFile broken(QDir(b.prog).filePath("libfptr10.so"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("garbage");
+    broken.close();
+    b.put(b.pkg, echoLibraryPath());
+    drv::libfptr::BindingChoice c;
+    c.kind = drv::libfptr::BindingChoice::Kind::Library;
+    c.search = drv::libfptr::findLibrary(b.options());
+    ASSERT_TRUE(c.search.found());
+    const QStringList lines = c.statusLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith("Библиотека драйвера ККТ не загружена: " + broken.fileName()))
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("Библиотека драйвера ККТ: %1, версия %2")
+                            .arg(QDir(b.pkg).filePath("libfptr10.so"), EchoDispatch::kVersion));
+}
+
 TEST(DriverChoice, StatusLinesNameEachMissingFunction) {
     drv::libfptr::BindingChoice c;
     c.kind = drv::libfptr::BindingChoice::Kind::Library;
