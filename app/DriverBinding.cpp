@@ -1,8 +1,44 @@
 #include "app/DriverBinding.h"
 
+#include "app/IniFile.h"
+#include "app/SavedList.h"
 #include "platform/Pc.h"
 
 namespace app {
+
+namespace {
+DriverInUse& current() {
+    static DriverInUse d;
+    return d;
+}
+}  // namespace
+
+DriverInUse describe(const drv::libfptr::BindingChoice& choice) {
+    DriverInUse d;
+    d.library = choice.kind == drv::libfptr::BindingChoice::Kind::Library;
+    if (d.library) {
+        d.libraryPath = choice.search.path;
+        d.libraryVersion = choice.search.version;
+    }
+    d.bench = choice.benchSet;
+    d.statusLines = choice.statusLines();
+    return d;
+}
+
+QString iniDriverLibrary(const QString& progdir) {
+    IniFile ini;
+    const QString dir = progdir.endsWith('/') ? progdir : progdir + '/';
+    if (!ini.load(iniPath(dir))) return {};
+    return ini.value(QStringLiteral("Driver"), QStringLiteral("library")).trimmed();
+}
+
+void setDriverInUse(const DriverInUse& driver) {
+    current() = driver;
+}
+
+const DriverInUse& driverInUse() {
+    return current();
+}
 
 QString editionName(std::optional<int> t) {
     if (!t) return {};
@@ -37,16 +73,24 @@ QString editionName(std::optional<int> t) {
 }
 
 Binding bindDriver(platform::IPc& pc) {
+    return bindDriver(pc, driverInUse());
+}
+
+Binding bindDriver(platform::IPc& pc, const DriverInUse& driver) {
     Binding b;
     // 1
     b.is32prog = true;
     b.titleSuffix = QStringLiteral(" - 32bit  (") + kDistributorAddress + ')';
     // 2
-    b.is32os = !pc.dirExists(paths::programFilesX86);
+    b.is32os = driver.library ? sizeof(void*) == 4 : !pc.dirExists(paths::programFilesX86);
     QString ver32, ver64;
     bool addinFound = false;
     // 3, 4
-    if (!b.is32os) {
+    if (driver.library) {
+        b.drvX86 = true;
+        ver32 = driver.libraryVersion;
+        addinFound = true;
+    } else if (!b.is32os) {
         if (pc.fileExists(paths::x86Present)) {
             b.drvX86 = true;
             ver32 = pc.fileVersionText(paths::x86Version);
@@ -105,6 +149,7 @@ Binding bindDriver(platform::IPc& pc) {
     } else {
         b.memoLines << QStringLiteral("Не удалось подключиться к драйверу");
     }
+    b.memoLines << driver.statusLines;
     return b;
 }
 

@@ -67,68 +67,77 @@ std::optional<QVariant> LibraryDispatch::constant(const QString& name) const {
     return publishedConstant(name);
 }
 
+std::optional<int> LibraryDispatch::lastErrorCode() const {
+    const int code = lastError_.load();
+    if (code == kNoCode) return std::nullopt;
+    return code;
+}
+
 std::optional<QVariant> LibraryDispatch::invoke(const QString& method, const QVariantList& args) {
     return lib_->thread().call([&]() -> std::optional<QVariant> {
-        const Api& a = lib_->api();
-        void* h = handle_;
-        if (method == QLatin1String("version")) {
-            if (!a.getVersionString) return std::nullopt;
-            return QVariant(lib_->version());
-        }
-        if (method == QLatin1String("errorCode")) {
-            if (!a.errorCode) return std::nullopt;
-            return QVariant(a.errorCode(h));
-        }
-        if (method == QLatin1String("errorDescription")) {
-            if (!a.errorDescription) return std::nullopt;
-            return QVariant(
-                readText([&](wchar_t* buf, int size) { return a.errorDescription(h, buf, size); }));
-        }
-        if (method == QLatin1String("isOpened")) {
-            if (!a.isOpened) return std::nullopt;
-            return QVariant(a.isOpened(h) != 0);
-        }
-        if (method == QLatin1String("resetError")) {
-            if (!a.resetError) return std::nullopt;
-            a.resetError(h);
-            return QVariant(0);
-        }
-        if (method == QLatin1String("setSingleSetting")) {
-            if (!a.setSingleSetting) return std::nullopt;
-            if (args.size() < 2) return QVariant(-1);
-            const QString key = args[0].toString();
-            QString value = args[1].toString();
-            if (options_.comFileAsDeviceNode && key == comFileKey())
-                value = comFileForLibrary(value);
-            a.setSingleSetting(h, toWide(key).c_str(), toWide(value).c_str());
-            return QVariant(0);
-        }
-        if (method == QLatin1String("getSingleSetting")) {
-            if (!a.getSingleSetting) return std::nullopt;
-            if (args.isEmpty()) return QVariant(-1);
-            std::vector<wchar_t> buf(kSettingBuffer, L'\0');
-            a.getSingleSetting(h, toWide(args[0].toString()).c_str(), buf.data(),
-                               int(buf.size()) - 1);
-            return QVariant(fromWide(buf.data(), qsizetype(buf.size())));
-        }
-        if (method == QLatin1String("setSettings")) {
-            if (!a.setSettings) return std::nullopt;
-            if (args.isEmpty()) return QVariant(-1);
-            return QVariant(a.setSettings(h, toWide(args[0].toString()).c_str()));
-        }
-        if (method == QLatin1String("getSettings")) {
-            if (!a.getSettings) return std::nullopt;
-            return QVariant(
-                readText([&](wchar_t* buf, int size) { return a.getSettings(h, buf, size); }));
-        }
-        if (method == QLatin1String("setParam")) return setParam(a.param, args);
-        if (method == QLatin1String("setNonPrintableParam"))
-            return setParam(a.nonPrintableParam, args);
-        if (method.startsWith(QLatin1String("getParam"))) return getParam(method, args);
-        if (auto it = a.operations.constFind(method); it != a.operations.constEnd())
-            return QVariant((*it)(h));
-        return std::nullopt;
+        auto result = call(method, args);
+        if (result && lib_->api().errorCode) lastError_ = lib_->api().errorCode(handle_);
+        return result;
     });
+}
+
+std::optional<QVariant> LibraryDispatch::call(const QString& method, const QVariantList& args) {
+    const Api& a = lib_->api();
+    void* h = handle_;
+    if (method == QLatin1String("version")) {
+        if (!a.getVersionString) return std::nullopt;
+        return QVariant(lib_->version());
+    }
+    if (method == QLatin1String("errorCode")) {
+        if (!a.errorCode) return std::nullopt;
+        return QVariant(a.errorCode(h));
+    }
+    if (method == QLatin1String("errorDescription")) {
+        if (!a.errorDescription) return std::nullopt;
+        return QVariant(
+            readText([&](wchar_t* buf, int size) { return a.errorDescription(h, buf, size); }));
+    }
+    if (method == QLatin1String("isOpened")) {
+        if (!a.isOpened) return std::nullopt;
+        return QVariant(a.isOpened(h) != 0);
+    }
+    if (method == QLatin1String("resetError")) {
+        if (!a.resetError) return std::nullopt;
+        a.resetError(h);
+        return QVariant(0);
+    }
+    if (method == QLatin1String("setSingleSetting")) {
+        if (!a.setSingleSetting) return std::nullopt;
+        if (args.size() < 2) return QVariant(-1);
+        const QString key = args[0].toString();
+        QString value = args[1].toString();
+        if (options_.comFileAsDeviceNode && key == comFileKey()) value = comFileForLibrary(value);
+        a.setSingleSetting(h, toWide(key).c_str(), toWide(value).c_str());
+        return QVariant(0);
+    }
+    if (method == QLatin1String("getSingleSetting")) {
+        if (!a.getSingleSetting) return std::nullopt;
+        if (args.isEmpty()) return QVariant(-1);
+        std::vector<wchar_t> buf(kSettingBuffer, L'\0');
+        a.getSingleSetting(h, toWide(args[0].toString()).c_str(), buf.data(), int(buf.size()) - 1);
+        return QVariant(fromWide(buf.data(), qsizetype(buf.size())));
+    }
+    if (method == QLatin1String("setSettings")) {
+        if (!a.setSettings) return std::nullopt;
+        if (args.isEmpty()) return QVariant(-1);
+        return QVariant(a.setSettings(h, toWide(args[0].toString()).c_str()));
+    }
+    if (method == QLatin1String("getSettings")) {
+        if (!a.getSettings) return std::nullopt;
+        return QVariant(
+            readText([&](wchar_t* buf, int size) { return a.getSettings(h, buf, size); }));
+    }
+    if (method == QLatin1String("setParam")) return setParam(a.param, args);
+    if (method == QLatin1String("setNonPrintableParam")) return setParam(a.nonPrintableParam, args);
+    if (method.startsWith(QLatin1String("getParam"))) return getParam(method, args);
+    if (auto it = a.operations.constFind(method); it != a.operations.constEnd())
+        return QVariant((*it)(h));
+    return std::nullopt;
 }
 
 std::optional<QVariant> LibraryDispatch::setParam(const Setters& s, const QVariantList& args) {

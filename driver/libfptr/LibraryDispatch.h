@@ -5,6 +5,8 @@
 // values follow the rules written down in driver/Dispatch.h. A member whose function the
 // library lacks answers std::nullopt, as an unknown name does. Each call is made on the
 // library's driver thread (DriverThread.h).
+#include <atomic>
+#include <climits>
 #include <memory>
 
 #include "driver/Dispatch.h"
@@ -28,15 +30,22 @@ class LibraryDispatch : public IDispatch {
 
     std::optional<QVariant> constant(const QString& name) const override;
     std::optional<QVariant> invoke(const QString& method, const QVariantList& args) override;
+    // libfptr_error_code as read right after the last member's call, on the same trip to the
+    // driver thread; nullopt before any call.
+    std::optional<int> lastErrorCode() const override;
 
   private:
     LibraryDispatch(std::shared_ptr<Library> library, void* handle, Options options);
+    // The member's C function, on the driver thread.
+    std::optional<QVariant> call(const QString& method, const QVariantList& args);
     std::optional<QVariant> setParam(const Setters& setters, const QVariantList& args);
     std::optional<QVariant> getParam(const QString& method, const QVariantList& args);
 
     std::shared_ptr<Library> lib_;
     void* handle_;
     Options options_;
+    static constexpr int kNoCode = INT_MIN;
+    std::atomic<int> lastError_{kNoCode};
 };
 
 // The factory for drv::setDispatchFactory: objects of "AddIn.Fptr10" made by `library`.

@@ -50,6 +50,9 @@ SearchResult findLibrary(const SearchOptions& o) {
 QStringList BindingChoice::statusLines() const {
     QStringList lines;
     if (kind == Kind::Library) {
+        // candidates passed over on the way to the bound one are named too
+        for (const auto& f : search.failures)
+            lines << QStringLiteral("Библиотека драйвера ККТ не загружена: %1").arg(f);
         lines << QStringLiteral("Библиотека драйвера ККТ: %1, версия %2")
                      .arg(search.path,
                           search.version.isEmpty() ? QStringLiteral("неизвестна") : search.version);

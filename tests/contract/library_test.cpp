@@ -5,9 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <thread>
 
+#include "driver/DriverLog.h"
 #include "driver/libfptr/LibraryDispatch.h"
 #include "driver/libfptr/Search.h"
 #include "tests/contract/Contract.h"
@@ -78,6 +81,35 @@ TEST(LibraryAdapter, AMemberTheLibraryHasButItsObjectLacksIsNotSupported) {
     EXPECT_EQ(f.errorDescription(), "Не поддерживается в данной версии");
     EXPECT_EQ(f.open(), 0);  // the next member it has clears it
     EXPECT_EQ(f.errorCode(), 0);
+}
+
+TEST(LibraryAdapter, EachCallCarriesTheLibrarysErrorCodeToTheDriverLog) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("log.jsonl");
+    drv::DriverLog::instance().setPath(path);
+    auto object = LibraryDispatch::create(echoLibrary());
+    ASSERT_TRUE(object);
+    LibraryDispatch* adapter = object.get();
+    EXPECT_FALSE(adapter->lastErrorCode());  // nothing called yet
+    drv::Fptr f(std::move(object));
+    f.setParam(f.c("LIBFPTR_PARAM_REPORT_TYPE"), 7);
+    f.setParam(f.c("LIBFPTR_PARAM_TEXT"), QStringLiteral("Нет бумаги"));
+    EXPECT_EQ(f.run("report"), -1);
+    EXPECT_EQ(adapter->lastErrorCode(), 7);
+    EXPECT_EQ(f.run("cut"), -1);  // a member its object lacks
+    EXPECT_EQ(adapter->lastErrorCode(), 11);
+    EXPECT_EQ(f.open(), 0);
+    EXPECT_EQ(adapter->lastErrorCode(), 0);
+    drv::DriverLog::instance().setPath({});
+
+    QFile log(path);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    QStringList calls;
+    while (!log.atEnd()) {
+        const auto o = QJsonDocument::fromJson(log.readLine()).object();
+        calls << o.value("method").toString() + '=' + QString::number(o.value("error").toInt(-1));
+    }
+    EXPECT_EQ(calls, QStringList({"setParam=0", "setParam=0", "report=7", "cut=11", "open=0"}));
 }
 
 TEST(LibraryAdapter, ALibraryWithoutCoreFunctionsIsNotBound) {
@@ -283,6 +315,25 @@ TEST(DriverChoice, ANamedLibraryThatFailsLeavesTheVirtualRegisterAndSaysWhy) {
         lines[0].startsWith("Библиотека драйвера ККТ не загружена: " + incompleteLibraryPath()));
     EXPECT_TRUE(lines[0].contains("libfptr_create"));
     EXPECT_EQ(lines[1], "Используется виртуальная ККТ");
+}
+
+TEST(DriverChoice, ACandidatePassedOverIsNamedBeforeTheBoundLibrary) {
+    SearchBench b;
+    QFile broken(QDir(b.prog).filePath("libfptr10.so"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("garbage");
+    broken.close();
+    b.put(b.pkg, echoLibraryPath());
+    drv::libfptr::BindingChoice c;
+    c.kind = drv::libfptr::BindingChoice::Kind::Library;
+    c.search = drv::libfptr::findLibrary(b.options());
+    ASSERT_TRUE(c.search.found());
+    const QStringList lines = c.statusLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith("Библиотека драйвера ККТ не загружена: " + broken.fileName()))
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("Библиотека драйвера ККТ: %1, версия %2")
+                            .arg(QDir(b.pkg).filePath("libfptr10.so"), EchoDispatch::kVersion));
 }
 
 TEST(DriverChoice, StatusLinesNameEachMissingFunction) {

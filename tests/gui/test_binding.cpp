@@ -36,7 +36,8 @@ class TestBinding : public QObject {
         QCOMPARE(h.memo(),
                  QStringList({"Найден драйвер ККТ: Версия  (64bit)",
                               "Для 32-битной версии программы требуется 32-битная версия драйвера",
-                              "Не удалось подключиться к драйверу"}));
+                              "Не удалось подключиться к драйверу",
+                              "Используется виртуальная ККТ (стенд VELMOR_BENCH)"}));
         QVERIFY(h.find<QLabel>("lblDrvVer")->text().endsWith(" / Драйвер ККТ: Неизвестно"));
         QCOMPARE(h.find<QPushButton>("btnDrvDown")->text(), QString("Установить драйвер"));
         QVERIFY(!h.window()->session().fptrOK());
@@ -45,11 +46,11 @@ class TestBinding : public QObject {
     void limitedDriverWithoutAddIn() {
         testing_support::useBench(bench(true, {file(kX86, "10.9.1.0")}, false));
         GuiHarness h;
-        QCOMPARE(h.memo(),
-                 QStringList({"Найден драйвер ККТ: Версия  (32bit)",
-                              "Не удалось подключиться к драйверу", "",
-                              "Установлена ограниченная версия драйвера, в которой нет "
-                              "необходимого компонента. Установите стандартную версию."}));
+        QCOMPARE(h.memo(), QStringList({"Найден драйвер ККТ: Версия  (32bit)",
+                                        "Не удалось подключиться к драйверу", "",
+                                        "Установлена ограниченная версия драйвера, в которой нет "
+                                        "необходимого компонента. Установите стандартную версию.",
+                                        "Используется виртуальная ККТ (стенд VELMOR_BENCH)"}));
         // the label falls back to the library's file version
         QVERIFY(h.find<QLabel>("lblDrvVer")->text().endsWith(" / Драйвер ККТ: 10.9.1.0"));
     }
@@ -61,7 +62,8 @@ class TestBinding : public QObject {
         GuiHarness h;
         QCOMPARE(h.memo(), QStringList({"Найден драйвер ККТ: Версия 10.10.4.0 (32bit)",
                                         "Найден драйвер ККТ: Версия 10.10.4.0 (64bit)",
-                                        "Драйвер (32bit) подключен"}));
+                                        "Драйвер (32bit) подключен",
+                                        "Используется виртуальная ККТ (стенд VELMOR_BENCH)"}));
         QCOMPARE(h.find<QPushButton>("btnDrvDown")->text(), QString("Обновить драйвер"));
     }
 
@@ -71,7 +73,8 @@ class TestBinding : public QObject {
                                                   "build": "7601"})"));
         GuiHarness h;
         QCOMPARE(h.memo(),
-                 QStringList({"Драйвер ККТ не найден", "Не удалось подключиться к драйверу"}));
+                 QStringList({"Драйвер ККТ не найден", "Не удалось подключиться к драйверу",
+                              "Используется виртуальная ККТ (стенд VELMOR_BENCH)"}));
         QCOMPARE(h.find<QLabel>("lblDrvVer")->text(),
                  QString("ОС: Windows 7 Ultimate (Build 7601) x86 / Драйвер ККТ: Неизвестно"));
         // without a bound driver neither connecting nor scanning starts
@@ -94,9 +97,25 @@ class TestBinding : public QObject {
                                                   "build": "19045"})"));
         GuiHarness h;
         QCOMPARE(h.memo(), QStringList({"Найден драйвер ККТ: Версия 10.10.4.0 (32bit)",
-                                        "Драйвер (32bit) подключен"}));
+                                        "Драйвер (32bit) подключен",
+                                        "Используется виртуальная ККТ (стенд VELMOR_BENCH)"}));
         QCOMPARE(h.find<QLabel>("lblDrvVer")->text(),
                  QString("ОС: Windows 10 Unknown (Build 19045) x86 / Драйвер ККТ: 10.10.4.0"));
+    }
+
+    void aNamedLibraryThatCannotBeLoadedLeavesTheVirtualRegister() {
+        testing_support::useBench({});
+        QTemporaryDir dir;
+        const QString missing = dir.filePath("libfptr10.so");
+        qputenv("VELMOR_FPTR_LIBRARY", QFile::encodeName(missing));
+        GuiHarness h;
+        qunsetenv("VELMOR_FPTR_LIBRARY");
+        QCOMPARE(h.memo(), QStringList({"Найден драйвер ККТ: Версия 10.10.4.0 (32bit)",
+                                        "Драйвер (32bit) подключен",
+                                        "Библиотека драйвера ККТ не загружена: " + missing +
+                                            ": файл " + missing + " не найден",
+                                        "Используется виртуальная ККТ"}));
+        QVERIFY(h.window()->session().fptrOK());
     }
 };
 

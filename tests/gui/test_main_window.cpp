@@ -30,7 +30,8 @@ class TestMainWindow : public QObject {
         QCOMPARE(tabs->count(), captions.size());
         for (int i = 0; i < captions.size(); ++i) QCOMPARE(tabs->tabText(i), captions[i]);
         QCOMPARE(h.memo(), QStringList({"Найден драйвер ККТ: Версия 10.10.4.0 (32bit)",
-                                        "Драйвер (32bit) подключен"}));
+                                        "Драйвер (32bit) подключен",
+                                        "Используется виртуальная ККТ (стенд VELMOR_BENCH)"}));
         QCOMPARE(h.find<QLabel>("lblDrvVer")->text(),
                  QString("ОС: Windows 10 Pro Professional (Build 19045) x64 / Драйвер ККТ: "
                          "10.10.4.0"));

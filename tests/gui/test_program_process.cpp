@@ -66,6 +66,34 @@ class TestProgramProcess : public QObject {
         QVERIFY(log.readAll().contains("\"method\":\"close\""));
     }
 
+    // A driver library beside the program is bound at start-up: the process maps that file.
+    void bindsTheLibraryBesideIt() {
+        QTemporaryDir dir;
+        const QString exe = dir.filePath("velmor-kkt");
+        QVERIFY(QFile::copy(VELMOR_BINARY_DIR "/velmor-kkt", exe));
+        QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+        const QString library = dir.filePath("libfptr10.so");
+        QVERIFY(QFile::copy(VELMOR_BINARY_DIR "/libvelmor-fptr-virtual.so", library));
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VELMOR_DRIVER_LOG", dir.filePath("log.jsonl"));
+        env.remove("VELMOR_BENCH");
+        env.remove("VELMOR_FPTR_LIBRARY");
+        p.setProcessEnvironment(env);
+        p.start(exe, {});
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile(dir.filePath("log.jsonl")).size() > 0, 20000);
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QString mapped = QString::fromUtf8(maps.readAll());
+        QVERIFY2(mapped.contains(QFileInfo(library).canonicalFilePath()), qPrintable(library));
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+    }
+
     void badBenchStopsWithAMessageNamingTheFile() {
         QProcess p;
         auto env = QProcessEnvironment::systemEnvironment();
