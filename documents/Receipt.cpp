@@ -31,9 +31,13 @@ QString receiptTypeName(drv::Fptr& fptr, int type) {
 OpenReceiptView readOpenReceipt(drv::Fptr& fptr) {
     fptr.setParam(LIBFPTR_PARAM_DATA_TYPE, fptr.c(LIBFPTR_DT_RECEIPT_STATE));
     fptr.queryData();
+    OpenReceiptView v;
+    if ((v.error = fptr.errorCode()) != 0) {
+        v.errorDescription = fptr.errorDescription();
+        return v;
+    }
     const int type = fptr.getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE);
     const QString name = receiptTypeName(fptr, type);
-    OpenReceiptView v;
     if (type == fptr.c(LIBFPTR_RT_CLOSED)) {
         v.state = name;
         v.lines = {QStringLiteral("Чек закрыт")};

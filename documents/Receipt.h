@@ -25,10 +25,13 @@ QString receiptTypeName(drv::Fptr& fptr, int type);
 struct OpenReceiptView {
     QString state;
     QStringList lines;
+    int error = 0;  // the state query failed: nothing is known about the receipt
+    QString errorDescription;
 };
 
-// Queries the receipt state (no error check) and makes the state box text and the view: six
-// lines for an open receipt, the single line "Чек закрыт" otherwise.
+// Queries the receipt state and makes the state box text and the view: six lines for an open
+// receipt, the single line "Чек закрыт" otherwise. A failed query gives its error instead, so
+// that no failure reads as a closed receipt.
 OpenReceiptView readOpenReceipt(drv::Fptr& fptr);
 
 // Close and cancel of the open receipt; true on success. A driver error is shown as its
