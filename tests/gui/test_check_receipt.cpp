@@ -63,12 +63,10 @@ void readTab(GuiHarness& h) {
     h.click("btnCheck");
 }
 
-const QStringList kOpenLines = {"Тип чека:                       Чек прихода",
-                                "Номер чека (счетчик ККТ):       4",
-                                "Номер документа (счетчик ККТ):  216",
-                                "Текущая сумма чека:             180,9",
-                                "Неоплаченный остаток:           80,9",
-                                "Сдача по чеку:                  0"};
+const QStringList kOpenLines = {
+    "Тип чека:                       Чек прихода", "Номер чека (счетчик ККТ):       4",
+    "Номер документа (счетчик ККТ):  216",         "Текущая сумма чека:             180,9",
+    "Неоплаченный остаток:           80,9",        "Сдача по чеку:                  0"};
 
 }  // namespace
 
@@ -89,7 +87,8 @@ class TestCheckReceipt : public QObject {
         const int from = h.driverLog().size();
         for (const auto& b : kGuarded) h.click(b);
         QCOMPARE(h.messageTexts().size(), kGuarded.size());
-        for (const auto& m : h.messageTexts()) QVERIFY2(m.startsWith("Данные не получены"), qPrintable(m));
+        for (const auto& m : h.messageTexts())
+            QVERIFY2(m.startsWith("Данные не получены"), qPrintable(m));
         QCOMPARE(operationsFrom(h, from), QStringList());
         QCOMPARE(usbRegister()->receipt.type, 1);
         QCOMPARE(usbRegister()->journal->size(), 0);
@@ -188,8 +187,10 @@ class TestCheckReceipt : public QObject {
     }
 
     void failedCloseIsToldAndNotReadBack() {
-        useOpenReceipt(QJsonObject{
-            {"state", 1}, {"number", 42}, {"expiresAt", "2021-06-01T10:00:00+03:00"}});
+        useOpenReceipt(QJsonObject{{"state", 1},
+                                   {"number", 42},
+                                   {"receipts", 3},
+                                   {"expiresAt", "2021-06-01T10:00:00+03:00"}});
         GuiHarness h;
         QVERIFY(connectTo(h, "5"));
         readTab(h);
@@ -207,7 +208,9 @@ class TestCheckReceipt : public QObject {
     }
 
     void aFailedStateQueryIsToldNotShownAsClosed() {
-        useBenchWith(0, [](QJsonObject& r) { r["receipt"] = QJsonObject{{"type", 1}, {"sum", 10}}; });
+        useBenchWith(0, [](QJsonObject& r) {
+            r["receipt"] = QJsonObject{{"type", 1}, {"sum", 10}};
+        });
         GuiHarness h;
         QVERIFY(connectTo(h, "5"));
         readTab(h);
@@ -254,6 +257,14 @@ class TestCheckReceipt : public QObject {
     }
 
     void printTheShownAndTheLastDocument() {
+        // the storage ends with the listed receipt 213
+        useBenchWith(0, [](QJsonObject& r) {
+            auto fn = r["fn"].toObject();
+            auto status = fn["status"].toObject();
+            status["fiscalDocumentNumber"] = 213;
+            fn["status"] = status;
+            r["fn"] = fn;
+        });
         GuiHarness h;
         QVERIFY(connectTo(h, "5"));
         readTab(h);
@@ -261,18 +272,20 @@ class TestCheckReceipt : public QObject {
         const QString docParam = QString::number(
             h.window()->session().fptr()->c(drv::names::LIBFPTR_PARAM_DOCUMENT_NUMBER));
         // after the read the number box holds the last document
+        QCOMPARE(h.find<QLineEdit>("edtCheckNumCheck")->text(), QString("213"));
         int from = h.driverLog().size();
         h.click("Button6");
-        QVERIFY(h.messageTexts().isEmpty());
-        QVERIFY(callsFrom(h, from).contains("setParam(" + docParam + ",215)"));
+        QVERIFY2(h.messageTexts().isEmpty(), qPrintable(h.messageTexts().join('|')));
+        QVERIFY(callsFrom(h, from).contains("setParam(" + docParam + ",213)"));
         QCOMPARE(operationsFrom(h, from), QStringList({"report()"}));
-        QCOMPARE(r->journal->texts("report"), QStringList({"КОПИЯ ФД № 215"}));
+        QCOMPARE(r->journal->texts("report"), QStringList({"КОПИЯ ФД № 213"}));
         // the shown document
         auto* box = h.find<QLineEdit>("edtCheckNumCheck");
-        box->setText("213");
+        box->setText("212");
         h.click("btnCheckSowCheck");
+        QVERIFY(view(h).size() > 3);
         h.click("Button6");
-        QCOMPARE(r->journal->texts("report"), QStringList({"КОПИЯ ФД № 215", "КОПИЯ ФД № 213"}));
+        QCOMPARE(r->journal->texts("report"), QStringList({"КОПИЯ ФД № 213", "КОПИЯ ФД № 212"}));
         // a number the storage lacks: the description alone
         box->setText("999");
         h.click("Button6");

@@ -243,7 +243,7 @@ class TestShiftPage : public QObject {
         auto* box = h.find<QLineEdit>("edtShiftCash");
         const int from = h.driverLog().size();
         // pasted texts pass the key filter; the operation refuses them
-        for (const QString& pasted : {"12,345", "-5", "", "1,2,3", "100000000"}) {
+        for (const QString pasted : {"12,345", "-5", "", "1,2,3", "100000000"}) {
             ui::MessageBox::clearHistory();
             box->setText(pasted);
             h.click("btnShiftCashIn");
