@@ -129,7 +129,6 @@ std::optional<qint64> amountKopecks(const QVariant& v) {
 
 int cash(Call& c, bool income) {
     Register& r = c.reg();
-    if (!r.flags.fnPresent) return c.fail(LIBFPTR_ERROR_FN_NOT_FOUND);
     if (shiftExpired(r)) return c.fail(LIBFPTR_ERROR_SHIFT_EXPIRED);
     if (r.receipt.type != k(LIBFPTR_RT_CLOSED))
         return c.fail(LIBFPTR_ERROR_DENIED_IN_OPENED_RECEIPT);
@@ -138,9 +137,11 @@ int cash(Call& c, bool income) {
     if (!kopecks) return c.fail(LIBFPTR_ERROR_INVALID_SUM);
     const double sum = double(*kopecks) / 100.0;
     if (!income && sum > r.counters.cashSum + 1e-9) return c.fail(LIBFPTR_ERROR_NO_CASH);
+    // the first fiscal operation of a closed shift opens it, which needs the storage
+    const bool opens = r.shift.state == k(LIBFPTR_SS_CLOSED);
+    if (opens && !r.flags.fnPresent) return c.fail(LIBFPTR_ERROR_FN_NOT_FOUND);
     if (const int fault = printerFault(r)) return c.fail(fault);
-    // the first fiscal operation of a closed shift opens it
-    if (r.shift.state == k(LIBFPTR_SS_CLOSED)) {
+    if (opens) {
         resetShiftCounters(r);
         openShiftNow(r);
     }

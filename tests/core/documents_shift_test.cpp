@@ -377,6 +377,22 @@ TEST_F(ShiftRules, AnExpiredShiftRefusesFiscalOperationsUntilClosed) {
     EXPECT_EQ(r->counters.cashInCount, 1);
 }
 
+TEST_F(ShiftRules, OpeningAShiftNeedsTheStorage) {
+    auto f = open(R"({"registers": [{"com": "COM7", "flags": {"fnPresent": false},
+        "shift": {"state": 0, "number": 4}, "fn": {"status": {"fiscalDocumentNumber": 8}}}]})");
+    auto r = reg();
+    documents::cashOperation(*f, ui_, "10", true);
+    documents::openShiftOperation(*f, ui_);
+    ASSERT_EQ(ui_.shown.size(), 2);
+    for (const auto& m : ui_.shown)
+        EXPECT_TRUE(m.startsWith(QStringLiteral("(%1) ").arg(f->c(LIBFPTR_ERROR_FN_NOT_FOUND))))
+            << m.toStdString();
+    EXPECT_EQ(r->shift.number, 4);
+    EXPECT_EQ(r->counters.cashSum, 0);
+    EXPECT_EQ(r->archive.lastNumber(), 8);
+    EXPECT_EQ(r->journal->size(), 0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The open receipt
 
