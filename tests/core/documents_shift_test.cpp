@@ -3,7 +3,9 @@
 // state after them, and the receipt left open by a bench.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocale>
@@ -478,6 +480,31 @@ TEST_F(ShiftRules, OpenReceiptFromTheBenchIsShownAndClosedWithCash) {
     EXPECT_EQ(ui_.shown[0], f->errorDescription());
     EXPECT_FALSE(ui_.shown[0].startsWith("("));
     EXPECT_EQ(r->journal->size(), 1);
+}
+
+// Golden cases: tests/data/receipt/<case>.json is the register's part of a bench (the receipt
+// left open, the shift, the storage), <case>.txt the state box's text and then the view's lines.
+TEST_F(ShiftRules, OpenReceiptViewsMatchTheirGoldenFiles) {
+    const QDir dir(QStringLiteral(VELMOR_SOURCE_DIR "/tests/data/receipt"));
+    const QStringList cases = dir.entryList({"*.json"}, QDir::Files, QDir::Name);
+    ASSERT_GE(cases.size(), 5);
+    for (const QString& name : cases) {
+        QFile in(dir.filePath(name));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << name.toStdString();
+        QJsonObject reg = QJsonDocument::fromJson(in.readAll()).object();
+        ASSERT_FALSE(reg.isEmpty()) << name.toStdString();
+        reg["com"] = "COM7";
+        const QJsonObject bench{{"registers", QJsonArray{reg}}};
+        auto f = open(QJsonDocument(bench).toJson());
+        const auto v = documents::readOpenReceipt(*f);
+        ASSERT_EQ(v.error, 0) << name.toStdString();
+
+        QFile want(dir.filePath(QFileInfo(name).completeBaseName() + ".txt"));
+        ASSERT_TRUE(want.open(QIODevice::ReadOnly)) << name.toStdString();
+        QStringList expected = QString::fromUtf8(want.readAll()).split(u'\n');
+        if (expected.last().isEmpty()) expected.removeLast();
+        EXPECT_EQ(QStringList{v.state} + v.lines, expected) << name.toStdString();
+    }
 }
 
 TEST_F(ShiftRules, OverpaidReturnGivesChangeAndCancelCountsNothing) {
