@@ -507,6 +507,29 @@ TEST_F(ShiftRules, OpenReceiptViewsMatchTheirGoldenFiles) {
     }
 }
 
+TEST_F(ShiftRules, BenchReceiptsThatCannotBeAreRefusedNamingTheKey) {
+    const auto refused = [](const QByteArray& receipt, const char* key) {
+        try {
+            emu::World::instance().loadJson(
+                R"({"registers": [{"com": "COM7", "receipt": )" + receipt + "}]}", "receipt.json");
+            ADD_FAILURE() << "accepted " << receipt.constData();
+        } catch (const emu::BenchError& e) {
+            const std::string what = e.what();
+            EXPECT_NE(what.find(key), std::string::npos) << what;
+        }
+    };
+    refused(R"({"type": 1, "payments": [{"type": 0, "sum": 0}]})",
+            "registers[0].receipt.payments[0].sum");
+    refused(R"({"type": 1, "payments": [{"type": 12, "sum": 1}]})",
+            "registers[0].receipt.payments[0].type");
+    refused(R"({"type": 1, "items": [{"name": "x", "price": -1}]})",
+            "registers[0].receipt.items[0]");
+    refused(R"({"type": 1, "items": [{"name": "x", "price": 1, "quantity": 0}]})",
+            "registers[0].receipt.items[0]");
+    refused(R"({"type": 1, "items": [{"name": 5, "price": 1}]})",
+            "registers[0].receipt.items[0].name");
+}
+
 TEST_F(ShiftRules, OverpaidReturnGivesChangeAndCancelCountsNothing) {
     auto f = open(R"({"registers": [{"com": "COM7",
         "shift": {"state": 1, "number": 3, "receipts": 0, "expiresAt": "2099-01-01T09:00:00+03:00"},
