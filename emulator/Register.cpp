@@ -97,7 +97,8 @@ void readReceipt(const JsonReader& receipt, OpenReceipt& out) {
     for (int i = 0; i < payments.size(); ++i) {
         const JsonReader p = receipt.element(payments, "payments", i);
         ReceiptPayment payment;
-        payment.type = int(p.integer("type", 0, 0, 9));
+        const int cash = k(drv::names::LIBFPTR_PT_CASH);
+        payment.type = int(p.integer("type", cash, cash, k(drv::names::LIBFPTR_PT_10)));
         payment.sum = p.number("sum", 0);
         if (payment.sum <= 0)
             p.fail(QStringLiteral("sum"), QStringLiteral("ожидается сумма больше 0"));
@@ -105,6 +106,13 @@ void readReceipt(const JsonReader& receipt, OpenReceipt& out) {
         out.payments.append(payment);
     }
     out.sum = receipt.number("sum", roundedMoney(itemsSum));
+    // change is given out of cash only: a receipt paid beyond its sum by other means can't be
+    double otherThanCash = 0;
+    for (const auto& p : out.payments)
+        if (p.type != k(drv::names::LIBFPTR_PT_CASH)) otherThanCash += p.sum;
+    if (roundedMoney(otherThanCash) > roundedMoney(out.sum))
+        receipt.fail(QStringLiteral("payments"),
+                     QStringLiteral("безналичная оплата больше суммы чека"));
     out.remainder = receipt.number("remainder", roundedMoney(std::max(0.0, out.sum - paid)));
     out.change = receipt.number("change", roundedMoney(std::max(0.0, paid - out.sum)));
 }

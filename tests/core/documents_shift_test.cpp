@@ -526,6 +526,8 @@ TEST_F(ShiftRules, BenchReceiptsThatCannotBeAreRefusedNamingTheKey) {
             "registers[0].receipt.items[0]");
     refused(R"({"type": 1, "items": [{"name": "x", "price": 1, "quantity": 0}]})",
             "registers[0].receipt.items[0]");
+    refused(R"({"type": 1, "sum": 10, "payments": [{"type": 1, "sum": 10.01}]})",
+            "registers[0].receipt.payments");
     refused(R"({"type": 1, "items": [{"name": 5, "price": 1}]})",
             "registers[0].receipt.items[0].name");
 }
