@@ -2,6 +2,8 @@
 
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "driver/ValueText.h"
@@ -70,7 +72,56 @@ void readListedDocuments(const JsonReader& fn, FiscalArchive& archive) {
     }
 }
 
+// The receipt left open in the register: its items and payments; a sum, remainder or change
+// the bench does not give follows from them.
+void readReceipt(const JsonReader& receipt, OpenReceipt& out) {
+    out.type = int(receipt.integer("type", 0, 0, 1000));
+    out.number = int(receipt.integer("number", 0, 0, kIntMax));
+    out.documentNumber = int(receipt.integer("documentNumber", 0, 0, kIntMax));
+    const QJsonArray items = receipt.array("items");
+    double itemsSum = 0;
+    for (int i = 0; i < items.size(); ++i) {
+        const JsonReader it = receipt.element(items, "items", i);
+        ReceiptItem item;
+        item.name = it.string("name");
+        item.price = it.number("price", 0);
+        item.quantity = it.number("quantity", 1);
+        if (item.price < 0 || item.quantity <= 0)
+            it.failHere(QStringLiteral("ожидается цена не меньше 0 и количество больше 0"));
+        item.sum = it.number("sum", roundedMoney(item.price * item.quantity));
+        itemsSum += item.sum;
+        out.items.append(item);
+    }
+    const QJsonArray payments = receipt.array("payments");
+    double paid = 0;
+    for (int i = 0; i < payments.size(); ++i) {
+        const JsonReader p = receipt.element(payments, "payments", i);
+        ReceiptPayment payment;
+        const int cash = k(drv::names::LIBFPTR_PT_CASH);
+        payment.type = int(p.integer("type", cash, cash, k(drv::names::LIBFPTR_PT_10)));
+        payment.sum = p.number("sum", 0);
+        if (payment.sum <= 0)
+            p.fail(QStringLiteral("sum"), QStringLiteral("ожидается сумма больше 0"));
+        paid += payment.sum;
+        out.payments.append(payment);
+    }
+    out.sum = receipt.number("sum", roundedMoney(itemsSum));
+    // change is given out of cash only: a receipt paid beyond its sum by other means can't be
+    double otherThanCash = 0;
+    for (const auto& p : out.payments)
+        if (p.type != k(drv::names::LIBFPTR_PT_CASH)) otherThanCash += p.sum;
+    if (roundedMoney(otherThanCash) > roundedMoney(out.sum))
+        receipt.fail(QStringLiteral("payments"),
+                     QStringLiteral("безналичная оплата больше суммы чека"));
+    out.remainder = receipt.number("remainder", roundedMoney(std::max(0.0, out.sum - paid)));
+    out.change = receipt.number("change", roundedMoney(std::max(0.0, paid - out.sum)));
+}
+
 }  // namespace
+
+double roundedMoney(double roubles) {
+    return std::round(roubles * 100.0) / 100.0;
+}
 
 int ffdFormatCode(int value) {
     switch (value) {
@@ -145,12 +196,7 @@ std::shared_ptr<Register> Register::read(const JsonReader& r) {
     g.shift.expiresAt = shift.moment("expiresAt");
 
     const JsonReader receipt = r.child("receipt");
-    g.receipt.type = int(receipt.integer("type", 0, 0, 1000));
-    g.receipt.number = int(receipt.integer("number", 0, 0, kIntMax));
-    g.receipt.documentNumber = int(receipt.integer("documentNumber", 0, 0, kIntMax));
-    g.receipt.sum = receipt.number("sum", 0);
-    g.receipt.remainder = receipt.number("remainder", 0);
-    g.receipt.change = receipt.number("change", 0);
+    readReceipt(receipt, g.receipt);
 
     const JsonReader nonNullable = r.child("nonNullableSum");
     for (auto it = nonNullable.object().begin(); it != nonNullable.object().end(); ++it) {
@@ -316,6 +362,12 @@ std::shared_ptr<Register> Register::read(const JsonReader& r) {
         inj.fromCall = int(e.integer("fromCall", 1, 1, kIntMax));
         inj.times = int(e.integer("times", 0, 0, kIntMax));
         g.errors.append(inj);
+    }
+    g.interruptedDocument = int(r.integer("interruptedDocument", 0, 0, 99999999));
+    // An open receipt without its numbers is the next receipt of the shift and the next document.
+    if (g.receipt.type != 0) {
+        if (!receipt.has("number")) g.receipt.number = g.shift.receipts + 1;
+        if (!receipt.has("documentNumber")) g.receipt.documentNumber = g.archive.lastNumber() + 1;
     }
     g.journal = std::make_unique<PrintJournal>(g.serial);
     return reg;

@@ -51,11 +51,23 @@ struct ShiftState {
     QDateTime expiresAt;
 };
 
+struct ReceiptItem {
+    QString name;
+    double price = 0, quantity = 1, sum = 0;
+};
+
+struct ReceiptPayment {
+    int type = 0;  // LIBFPTR_PT_ value
+    double sum = 0;
+};
+
 struct OpenReceipt {
     int type = 0;  // LIBFPTR_RT_ value, 0 closed
     int number = 0;
     int documentNumber = 0;
     double sum = 0, remainder = 0, change = 0;
+    QList<ReceiptItem> items;
+    QList<ReceiptPayment> payments;
 };
 
 struct Counters {
@@ -117,6 +129,7 @@ struct Register {
     FfdVersions ffd;
     ShiftState shift;
     OpenReceipt receipt;
+    int interruptedDocument = 0;        // a document whose printing stopped half-way, 0 none
     QHash<int, double> nonNullableSum;  // by receipt type
     Counters counters;
     qint64 clockOffsetSeconds = 0;
@@ -158,5 +171,8 @@ struct Register {
 // FFD format code (1209) of a version number: 100 -> 1, 105 -> 2, 110 -> 3, 120 -> 4; codes
 // 1 to 4 stay as they are; anything else unchanged.
 int ffdFormatCode(int value);
+
+// A money value in roubles rounded to whole kopecks.
+double roundedMoney(double roubles);
 
 }  // namespace emu

@@ -17,7 +17,9 @@
 #include <QVBoxLayout>
 
 #include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/FileDialog.h"
 #include "app/ui/widgets/Named.h"
+#include "info/ReportExport.h"
 
 namespace documents {
 
@@ -51,6 +53,14 @@ CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     btnShiftNext = named<QPushButton>(Panel7, "btnShiftNext", QStringLiteral(">"));
     chkCheckIncFiscalinfo = named<QCheckBox>(Panel7, "chkCheckIncFiscalinfo",
                                              QStringLiteral("Вывод рег. информации в чеке"));
+    btnCheckGetOpened =
+        named<QPushButton>(Panel7, "btnCheckGetOpened", QStringLiteral("Прочитать"));
+    btnCheckClose = named<QPushButton>(Panel7, "btnCheckClose", QStringLiteral("Закрыть"));
+    btnCheckCancel = named<QPushButton>(Panel7, "btnCheckCancel", QStringLiteral("Отменить"));
+    btnCheckDopechatat =
+        named<QPushButton>(Panel7, "btnCheckDopechatat", QStringLiteral("Допечатать"));
+    Button6 = named<QPushButton>(Panel7, "Button6", QStringLiteral("Напечатать документ"));
+    btnSaveCheck = named<QPushButton>(Panel7, "btnSaveCheck", QStringLiteral("Сохранить в файл"));
     mmoChekFormat = named<QPlainTextEdit>(this, "mmoChekFormat");
     mmoChekFormat->setReadOnly(true);
     mmoChekFormat->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -71,6 +81,10 @@ CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     auto* form = new QFormLayout;
     form->addRow(btnCheck);
     form->addRow(QStringLiteral("Текущий чек в ККМ:"), edtCheckCurState);
+    auto* receiptRow = new QHBoxLayout;
+    for (auto* b : {btnCheckGetOpened, btnCheckClose, btnCheckCancel, btnCheckDopechatat})
+        receiptRow->addWidget(b);
+    form->addRow(receiptRow);
     form->addRow(QStringLiteral("Документы в ФН:"), edtCheckFirstDate);
     form->addRow(QString(), edtCheckLastDate);
     form->addRow(QStringLiteral("Всего документов в ФН:"), edtCheckLstNum);
@@ -79,6 +93,10 @@ CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     form->addRow(chkCheckIncFiscalinfo);
     form->addRow(dateRow);
     form->addRow(btnCheckSearch);
+    auto* printRow = new QHBoxLayout;
+    printRow->addWidget(Button6);
+    printRow->addWidget(btnSaveCheck);
+    form->addRow(printRow);
     auto* panel = new QVBoxLayout(Panel7);
     panel->addLayout(form);
     panel->addStretch();
@@ -94,6 +112,12 @@ CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     connect(btnCheckSearch, &QPushButton::clicked, this, [this] { btnCheckSearchClick(); });
     connect(btnShiftNext, &QPushButton::clicked, this, [this] { btnShiftNextClick(); });
     connect(btnShiftPrev, &QPushButton::clicked, this, [this] { btnShiftPrevClick(); });
+    connect(btnCheckGetOpened, &QPushButton::clicked, this, [this] { btnCheckGetOpenedClick(); });
+    connect(btnCheckClose, &QPushButton::clicked, this, [this] { btnCheckCloseClick(); });
+    connect(btnCheckCancel, &QPushButton::clicked, this, [this] { btnCheckCancelClick(); });
+    connect(btnCheckDopechatat, &QPushButton::clicked, this, [this] { btnCheckDopechatatClick(); });
+    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    connect(btnSaveCheck, &QPushButton::clicked, this, [this] { btnSaveCheckClick(); });
     // The picker's calendar closes on a choice; the focus goes back to the panel.
     connect(dtpCheck->calendarWidget(), &QCalendarWidget::clicked, this,
             [this] { Panel7->setFocus(); });
@@ -274,6 +298,60 @@ void CheckPage::btnShiftNextClick() {
 
 void CheckPage::btnShiftPrevClick() {
     shiftStep(false);
+}
+
+bool CheckPage::receiptControlsReady() {
+    if (ui::dataNotReceived(btnCheck, ui())) return false;
+    return session().fptr() != nullptr;
+}
+
+void CheckPage::showOpenReceipt(const OpenReceiptView& view) {
+    edtCheckCurState->setText(view.state);
+    clearView();
+    mmoChekFormat->setPlainText(view.lines.join(u'\n'));
+}
+
+void CheckPage::btnCheckGetOpenedClick() {
+    if (!receiptControlsReady()) return;
+    const OpenReceiptView view = readOpenReceipt(*session().fptr());
+    // A failed query answers nothing about the receipt: it is told, not shown as a closed one.
+    if (view.error != 0) {
+        ui().message(view.errorDescription);
+        return;
+    }
+    showOpenReceipt(view);
+}
+
+void CheckPage::btnCheckCloseClick() {
+    if (!receiptControlsReady()) return;
+    if (closeOpenReceipt(*session().fptr(), ui())) btnCheckGetOpenedClick();
+}
+
+void CheckPage::btnCheckCancelClick() {
+    if (!receiptControlsReady()) return;
+    if (cancelOpenReceipt(*session().fptr(), ui())) btnCheckGetOpenedClick();
+}
+
+void CheckPage::btnCheckDopechatatClick() {
+    if (!receiptControlsReady()) return;
+    continuePrinting(*session().fptr(), ui());
+}
+
+void CheckPage::Button6Click() {
+    if (!receiptControlsReady()) return;
+    printDocumentCopy(*session().fptr(), ui(), edtCheckNumCheck->text());
+}
+
+void CheckPage::btnSaveCheckClick() {
+    const auto chosen =
+        ui::FileDialog::save(window(), kSaveViewFilter, QStringLiteral("txt"), savedViewName_);
+    if (chosen.fileName.isEmpty()) return;
+    savedViewName_ = chosen.fileName;
+    QString error;
+    if (!info::writeAnsiFile(chosen.fileName, viewLines(mmoChekFormat->toPlainText()), &error))
+        ui().message(
+            QStringLiteral("Не удалось записать файл \"%1\": %2").arg(chosen.fileName, error),
+            ui::Icon::Error);
 }
 
 }  // namespace documents

@@ -1,8 +1,10 @@
 #pragma once
 // The Чеки tab: the tab read, one document rendered by number, next and previous document, the
-// search of a shift by date and the steps to the next and previous shift.
+// search of a shift by date and the steps to the next and previous shift; the receipt open in
+// the register, printing a copy of a document and saving the view.
 #include "app/ui/Page.h"
 #include "documents/Archive.h"
+#include "documents/Receipt.h"
 #include "documents/Render.h"
 
 class QCheckBox;
@@ -31,6 +33,12 @@ class CheckPage : public app::Page {
     void btnCheckSearchClick();
     void btnShiftNextClick();
     void btnShiftPrevClick();
+    void btnCheckGetOpenedClick();
+    void btnCheckCloseClick();
+    void btnCheckCancelClick();
+    void btnCheckDopechatatClick();
+    void Button6Click();
+    void btnSaveCheckClick();
 
     // Shift of the shown document and of the last document ("-1" when unknown).
     const QString& curCheckShiftNum() const { return curCheckShiftNum_; }
@@ -51,6 +59,12 @@ class CheckPage : public app::Page {
     QPushButton* btnShiftPrev = nullptr;
     QPushButton* btnShiftNext = nullptr;
     QCheckBox* chkCheckIncFiscalinfo = nullptr;
+    QPushButton* btnCheckGetOpened = nullptr;
+    QPushButton* btnCheckClose = nullptr;
+    QPushButton* btnCheckCancel = nullptr;
+    QPushButton* btnCheckDopechatat = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* btnSaveCheck = nullptr;
     QPlainTextEdit* mmoChekFormat = nullptr;
 
   protected:
@@ -65,11 +79,16 @@ class CheckPage : public app::Page {
     bool canStep();
     bool tabReset() const;
     void shiftStep(bool next);
+    // The guard of the receipt controls: the tab was read and a driver object is there.
+    bool receiptControlsReady();
+    // Shows the open receipt's state in the state box and the view.
+    void showOpenReceipt(const OpenReceiptView& view);
 
     QString curCheckShiftNum_ = QStringLiteral("-1");
     QString lastCheckShiftNum_ = QStringLiteral("-1");
     RunMark searchMark_;
     RunMark shiftMark_;
+    QString savedViewName_;
 };
 
 }  // namespace documents

@@ -1,5 +1,5 @@
 #pragma once
-// The Смена tab.
+// The Смена tab: the shift report, open and close the shift, the X report, cash in and out.
 #include "app/ui/Page.h"
 
 class QLineEdit;
@@ -16,9 +16,31 @@ class ShiftPage : public app::Page {
     QAbstractButton* readButton() const override;
     ui::ReportList* reportList() const override { return lvShiftInfo; }
 
+    // Handlers of the tab's controls.
+    void btnShiftClick();
+    void btnOpenShiftClick();
+    void btnCloseShiftClick();
+    void btnShiftXreportClick();
+    void btnShiftCashInClick();
+    void btnShiftCashOutClick();
+    void btnSaveShiftinfoClick();
+
     QPushButton* btnShift = nullptr;
     ui::ReportList* lvShiftInfo = nullptr;
+    QPushButton* btnOpenShift = nullptr;
+    QPushButton* btnCloseShift = nullptr;
+    QPushButton* btnShiftXreport = nullptr;
+    QPushButton* btnShiftCashIn = nullptr;
+    QPushButton* btnShiftCashOut = nullptr;
     QLineEdit* edtShiftCash = nullptr;
+    QPushButton* btnSaveShiftinfo = nullptr;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // True when a register is connected; otherwise says so.
+    bool connected();
 };
 
 }  // namespace documents
