@@ -177,17 +177,21 @@ QWidget* ServPage::buildClockGroup() {
     dtSetTimeManual->setDisplayFormat(drv::dateTimeFormat());
     btnSetTimeManual = named<QPushButton>(grp, "btnSetTimeManual", QStringLiteral("Установить"));
 
+    // one column per clock: its caption, its value and its button
     auto* g = new QGridLayout(grp);
     g->addWidget(new QLabel(QStringLiteral("Дата и время в ПК:"), grp), 0, 0);
-    g->addWidget(edtSysTime, 0, 1);
-    g->addWidget(btnSetSyncPCTimeFromNTP, 0, 2);
-    g->addWidget(edtNTPserver, 0, 3);
-    g->addWidget(new QLabel(QStringLiteral("Дата и время в ККМ:"), grp), 1, 0);
+    g->addWidget(edtSysTime, 1, 0);
+    g->addWidget(btnSetSyncPCTimeFromNTP, 2, 0);
+    g->addWidget(edtNTPserver, 3, 0);
+    g->addWidget(new QLabel(QStringLiteral("Дата и время в ККМ:"), grp), 0, 1);
     g->addWidget(edtKKMtime, 1, 1);
-    g->addWidget(btnSetSyncFromPC, 1, 2);
-    g->addWidget(new QLabel(QStringLiteral("Установить дату и время в ККМ вручную:"), grp), 2, 0);
-    g->addWidget(dtSetTimeManual, 2, 1);
+    g->addWidget(btnSetSyncFromPC, 2, 1);
+    auto* manual = new QLabel(QStringLiteral("Установить дату и время в ККМ вручную:"), grp);
+    manual->setWordWrap(true);
+    g->addWidget(manual, 0, 2);
+    g->addWidget(dtSetTimeManual, 1, 2);
     g->addWidget(btnSetTimeManual, 2, 2);
+    for (int c = 0; c < 3; ++c) g->setColumnStretch(c, 1);
 
     connect(btnSetSyncPCTimeFromNTP, &QPushButton::clicked, this,
             &ServPage::btnSetSyncPCTimeFromNTPClick);

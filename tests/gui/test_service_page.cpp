@@ -144,6 +144,7 @@ class TestServicePage : public QObject {
     void controlsBeforeAConnection() {
         GuiHarness h;
         h.selectTab("tabServ");
+        h.screenshot("service_page");
         QCOMPARE(items(h.find<QComboBox>("cbbPrintPos")),
                  QStringList({"Слева", "По центру", "Справа"}));
         QCOMPARE(h.find<QComboBox>("cbbPrintPos")->currentText(), QString("По центру"));
