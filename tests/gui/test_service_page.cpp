@@ -2,6 +2,7 @@
 // every control rule, both clocks, the register clock with its confirmation print, the PC clock
 // from an NTP server on loopback (through a setter that never touches the machine's clock), the
 // maintenance commands and the information report of the ККМ tab.
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -288,10 +289,19 @@ class TestServicePage : public QObject {
         typeInto(margin, "x999");
         QCOMPARE(margin->text(), QString("999"));  // no range for the margin
 
-        // closing a list up gives the focus to the panel
-        h.find<QComboBox>("cbbPrintPos")->setFocus();
-        emit h.find<QComboBox>("cbbPrintPos")->activated(0);
-        QVERIFY(h.find<QWidget>("Panel9")->hasFocus());
+        // closing a list or the calendar up gives the focus to the panel
+        auto* panel = h.find<QWidget>("Panel9");
+        for (const char* name : {"cbbPrintPos", "cbbPrintFont", "cbPrintBarCodes",
+                                 "cbbPrintBCcorrect", "cbbPrintBCvers_stolb"}) {
+            height->setFocus();
+            QVERIFY(!panel->hasFocus());
+            emit h.find<QComboBox>(name)->activated(0);
+            QVERIFY2(panel->hasFocus(), name);
+        }
+        auto* picker = h.find<QDateTimeEdit>("dtSetTimeManual");
+        picker->setFocus();
+        emit picker->calendarWidget()->clicked(QDate::currentDate());
+        QVERIFY(panel->hasFocus());
     }
 
     void barcodePrints() {
