@@ -46,6 +46,9 @@ QString errorText(int code) {
         {k(LIBFPTR_ERROR_INVALID_SETTING_VALUE), QStringLiteral("Неверное значение настройки")},
         {k(LIBFPTR_ERROR_FN_NOT_FOUND), QStringLiteral("ФН не найден")},
         {k(LIBFPTR_ERROR_CHANGE_SETTING_DENIED), QStringLiteral("Изменение настройки запрещено")},
+        {k(LIBFPTR_ERROR_INVALID_BARCODE_PARAMS), QStringLiteral("Неверные параметры штрихкода")},
+        {k(LIBFPTR_ERROR_BARCODE_TYPE_NOT_SUPPORTED),
+         QStringLiteral("Тип штрихкода не поддерживается")},
     };
     return texts.value(code, QStringLiteral("Ошибка %1").arg(code));
 }

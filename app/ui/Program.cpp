@@ -9,6 +9,7 @@
 #include "emulator/VirtualPc.h"
 #include "emulator/VirtualRegister.h"
 #include "platform/LinuxPc.h"
+#include "service/ui/ServPage.h"
 #include "settings/ui/SetPage.h"
 
 namespace app {
@@ -38,6 +39,8 @@ Program createProgram() {
     Program p;
     p.pc = setUpDriverAndPc();
     p.mainWindow = std::make_unique<TFormSet>(*p.pc);
+    p.clockSetter = std::make_unique<service::LinuxClockSetter>();
+    p.mainWindow->servPage->setClockSetter(p.clockSetter.get());
     createDialogs(p);
     return p;
 }

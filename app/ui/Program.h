@@ -7,6 +7,7 @@
 #include "app/ui/Dialogs.h"
 #include "app/ui/UnitSet.h"
 #include "platform/Pc.h"
+#include "service/PcClock.h"
 #include "settings/ui/TFormSetSet.h"
 #include "update/ui/TFormUpdate.h"
 
@@ -18,6 +19,9 @@ namespace app {
 
 struct Program {
     std::unique_ptr<platform::IPc> pc;
+    // The PC clock the Сервис tab sets from NTP: the system's in the program; tests never
+    // give one that changes the machine's clock.
+    std::unique_ptr<service::IClockSetter> clockSetter;
     std::unique_ptr<TFormSet> mainWindow;
     std::unique_ptr<TformPortSet> portDialog;
     std::unique_ptr<update::TFormUpdate> updateDialog;

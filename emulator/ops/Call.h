@@ -83,6 +83,9 @@ using OperationTable = QHash<QString, OperationEntry>;
 
 // Why the printer can't print now (cover open, no paper), as an error code; 0 when it can.
 int printerFault(const Register& r);
+// Why the register refuses to print the barcode the call describes, as an error code; 0 when it
+// prints it.
+int barcodeRefusal(Call& c);
 
 // Each area of the register adds its operations.
 void addConnectionOperations(OperationTable& table);

@@ -39,6 +39,7 @@ int doPrintBarcode(Call& c) {
     Register& r = c.reg();
     if (!c.has(LIBFPTR_PARAM_BARCODE) || !c.has(LIBFPTR_PARAM_BARCODE_TYPE))
         return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
+    if (const int refusal = barcodeRefusal(c)) return c.fail(refusal);
     if (const int fault = printerFault(r)) return c.fail(fault);
     r.journal->append(QStringLiteral("barcode"), c.in(LIBFPTR_PARAM_BARCODE).toString(),
                       layout(c, {{"type", LIBFPTR_PARAM_BARCODE_TYPE},

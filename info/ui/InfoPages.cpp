@@ -11,6 +11,7 @@
 #include "info/FnReport.h"
 #include "info/RegistrationReport.h"
 #include "info/ui/ListExport.h"
+#include "service/Maintenance.h"
 
 namespace info {
 namespace {
@@ -48,6 +49,15 @@ KkmInfoPage::KkmInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
                                {btnGetKKMinfo, btnSaveKKMInfo, btnKKMreport});
     connect(btnGetKKMinfo, &QPushButton::clicked, this, &KkmInfoPage::btnGetKKMinfoClick);
     connect(btnSaveKKMInfo, &QPushButton::clicked, this, &KkmInfoPage::btnSaveKKMInfoClick);
+    connect(btnKKMreport, &QPushButton::clicked, this, &KkmInfoPage::btnKKMreportClick);
+}
+
+void KkmInfoPage::btnKKMreportClick() {
+    if (!session().kkmConnected() || !session().fptr()) {
+        ui().message(ui::kNotConnected);
+        return;
+    }
+    service::printInfoReport(*session().fptr());
 }
 
 RegInfoPage::RegInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {

@@ -23,6 +23,8 @@ class KkmInfoPage : public app::Page {
   public slots:
     void btnGetKKMinfoClick();
     void btnSaveKKMInfoClick();
+    // Prints the register information report.
+    void btnKKMreportClick();
     // Builds the device status report in lvKKMinfo.
     void fillKKMinfo();
 };
