@@ -28,7 +28,7 @@ DriverInUse describe(const drv::libfptr::BindingChoice& choice) {
 QString iniDriverLibrary(const QString& progdir) {
     IniFile ini;
     const QString dir = progdir.endsWith('/') ? progdir : progdir + '/';
-    if (!ini.load(iniPath(dir))) return {};
+    if (!ini.load(settingsFilePath(dir, userConfigDir()))) return {};
     return ini.value(QStringLiteral("Driver"), QStringLiteral("library")).trimmed();
 }
 
