@@ -99,7 +99,8 @@ void printTestReceipt(drv::Fptr& fptr, ui::IUi& ui, bool isP5) {
         twoPartLine(QStringLiteral("ЧИПСЫ  50.00 * 3ШТ."), QStringLiteral("=150.00"), length);
     const QString attributes =
         twoPartLine(QStringLiteral("Товар"), QStringLiteral("Полный расчет"), length);
-    const QString cash = twoPartLine(QStringLiteral("НАЛИЧНЫМИ"), QStringLiteral("=450.00"), length);
+    const QString cash =
+        twoPartLine(QStringLiteral("НАЛИЧНЫМИ"), QStringLiteral("=450.00"), length);
     const QString cashless =
         twoPartLine(QStringLiteral("БЕЗНАЛИЧНЫМИ"), QStringLiteral("=0.00"), length);
     const QString separator(length > 0 ? length : 0, QLatin1Char('='));

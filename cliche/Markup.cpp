@@ -72,10 +72,14 @@ QString setAlignment(const QString& line, Align align) {
     for (QChar c : line)
         if (!isAlignMark(c)) out += c;
     switch (align) {
-        case Align::Left: return QChar(kAlignLeft) + out;
-        case Align::Center: return QChar(kAlignCenter) + out;
-        case Align::Right: return QChar(kAlignRight) + out;
-        case Align::None: break;
+        case Align::Left:
+            return QChar(kAlignLeft) + out;
+        case Align::Center:
+            return QChar(kAlignCenter) + out;
+        case Align::Right:
+            return QChar(kAlignRight) + out;
+        case Align::None:
+            break;
     }
     return out;
 }
@@ -110,11 +114,20 @@ QString setPicturePlacement(const QString& line, Placement placement, const QStr
     if (end < 0) end = out.size();
     QString word;
     switch (placement) {
-        case Placement::Left: word = QStringLiteral(",left"); break;
-        case Placement::Right: word = QStringLiteral(",right"); break;
-        case Placement::Center: word = QStringLiteral(",center"); break;
-        case Placement::Offset: word = QLatin1Char(',') + offsetText(offset); break;
-        case Placement::None: break;
+        case Placement::Left:
+            word = QStringLiteral(",left");
+            break;
+        case Placement::Right:
+            word = QStringLiteral(",right");
+            break;
+        case Placement::Center:
+            word = QStringLiteral(",center");
+            break;
+        case Placement::Offset:
+            word = QLatin1Char(',') + offsetText(offset);
+            break;
+        case Placement::None:
+            break;
     }
     return out.replace(comma, end - comma, word);
 }

@@ -12,11 +12,11 @@
 
 namespace cliche {
 
-inline constexpr char16_t kPictureMark = 0x00B6;  // ¶
-inline constexpr char16_t kOffsetMark = 0x2193;   // ↓
-inline constexpr char16_t kAlignLeft = 0x21C7;    // ⇇
-inline constexpr char16_t kAlignCenter = 0x21CC;  // ⇌
-inline constexpr char16_t kAlignRight = 0x21C9;   // ⇉
+inline constexpr char16_t kPictureMark = 0x00B6;   // ¶
+inline constexpr char16_t kOffsetMark = 0x2193;    // ↓
+inline constexpr char16_t kAlignLeft = 0x21C7;     // ⇇
+inline constexpr char16_t kAlignCenter = 0x21CC;   // ⇌
+inline constexpr char16_t kAlignRight = 0x21C9;    // ⇉
 inline constexpr char16_t kRegisterFont = 0x290A;  // ⤊, origFontSymb
 inline constexpr char16_t kDisplayFont = 0x16A5;   // ᚥ, myFontSymb
 inline constexpr char16_t kEnlarged = 0x00BB;      // »
