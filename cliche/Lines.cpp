@@ -23,13 +23,29 @@ QStringList readCliche(drv::Fptr& fptr) {
 }
 
 int writeCliche(drv::Fptr& fptr, ui::IUi& ui, const QStringList& rows) {
+    // a line the register refuses is not lost silently behind a successful commit
+    int failedRow = 0;
+    int failedCode = 0;
+    QString failedText;
     for (int row = 1; row <= kLineCount; ++row) {
         fptr.setParam(LIBFPTR_PARAM_SETTING_ID, kFirstClicheSetting - 1 + row);
         fptr.setParam(LIBFPTR_PARAM_SETTING_VALUE, toRegister(rows.value(row - 1)));
         fptr.writeDeviceSetting();
+        if (const int code = fptr.errorCode(); code != 0 && failedRow == 0) {
+            failedRow = row;
+            failedCode = code;
+            failedText = fptr.errorDescription();
+        }
     }
     fptr.commitSettings();
-    return ui::reportDriverError(fptr, ui, true);
+    if (const int code = ui::reportDriverError(fptr, ui, true); code != 0) return code;
+    if (failedRow != 0)
+        ui.message(QStringLiteral("Строка клише %1 не записана: (%2) %3")
+                       .arg(failedRow)
+                       .arg(failedCode)
+                       .arg(failedText),
+                   ui::Icon::Information, QString());
+    return failedCode;
 }
 
 int writeFooter(drv::Fptr& fptr, ui::IUi& ui, const QStringList& rows) {
