@@ -79,6 +79,7 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     lvKlishe->setColumns({{"№", 30}, {"Строки клише", 400}});
     lvFooter = named<ui::ReportList>(this, "lvFooter");
     lvFooter->setColumns({{"№", 30}, {"Строки подвала", 400}});
+    for (auto* list : {lvKlishe, lvFooter}) list->horizontalHeader()->setStretchLastSection(true);
     actLV = lvKlishe;
     lvFooter->hide();
 
@@ -485,10 +486,12 @@ void KlishePage::lvKlisheItemDblClick(ui::ReportList* list) {
 void KlishePage::closeEditor(bool commit) {
     if (!editorOpen_) return;
     editorOpen_ = false;
-    PnlRename->hide();
-    if (!commit) return;
     const int row = actLV->firstSelectedRow();
-    if (row >= 0) setRowText(actLV, row, edtItemRename->text());
+    // the focus goes back to the list itself: hiding the focused editor would otherwise move
+    // the list's current cell on to the next row
+    if (edtItemRename->hasFocus()) actLV->setFocus();
+    PnlRename->hide();
+    if (commit && row >= 0) setRowText(actLV, row, edtItemRename->text());
 }
 
 bool KlishePage::eventFilter(QObject* watched, QEvent* event) {
