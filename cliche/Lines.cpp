@@ -55,7 +55,12 @@ int writeFooter(drv::Fptr& fptr, ui::IUi& ui, const QStringList& rows) {
 }
 
 QString footerSection(const QString& serial) {
-    return QStringLiteral("Footer-") + serial;
+    // the serial number comes from the register: nothing in it may end the section's name or
+    // start a line of its own in the file
+    QString name = serial;
+    for (QChar& c : name)
+        if (!c.isLetterOrNumber() && c != u'-' && c != u'_' && c != u'.') c = u'_';
+    return QStringLiteral("Footer-") + name;
 }
 
 bool storeFooter(const QString& iniPath, const QString& serial, const QStringList& rows) {

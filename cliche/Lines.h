@@ -24,7 +24,8 @@ int writeCliche(drv::Fptr& fptr, ui::IUi& ui, const QStringList& rows);
 // Sends the footer (see footerText) and reports the error (without a title); returns the code.
 int writeFooter(drv::Fptr& fptr, ui::IUi& ui, const QStringList& rows);
 
-// The INI section of the footer copy of the register with this serial number.
+// The INI section of the footer copy of the register with this serial number ("Footer-" and the
+// number; a character other than a letter, digit, "-", "_" or "." becomes "_").
 QString footerSection(const QString& serial);
 // Stores the ten display-form rows in register form under keys "1" to "10"; other sections
 // stay. False when the file can't be read or written (then it is left as it was).

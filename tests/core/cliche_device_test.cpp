@@ -280,6 +280,15 @@ TEST_F(ClicheDevice, FooterIsSentAsOneTextAndCopiedPerSerialNumber) {
     EXPECT_TRUE(stored.hasKey("Footer-0042", "10"));
     EXPECT_EQ(loadFooter(ini, "0042"), std::optional<QStringList>(rows));
 
+    // a serial number that would break the file's lines stays inside its section's name
+    EXPECT_EQ(footerSection("00106107311234"), "Footer-00106107311234");
+    const QString hostile = "1]\n[Fset]\nsave=0";
+    EXPECT_EQ(footerSection(hostile), "Footer-1___Fset__save_0");
+    ASSERT_TRUE(storeFooter(ini, hostile, rows));
+    ASSERT_TRUE(stored.load(ini));
+    EXPECT_EQ(stored.value("Fset", "save"), "1");
+    EXPECT_EQ(loadFooter(ini, hostile), std::optional<QStringList>(rows));
+
     // a damaged INI file is not overwritten by the footer copy
     QFile bad(ini);
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
