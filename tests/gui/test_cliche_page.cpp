@@ -268,6 +268,27 @@ class TestClichePage : public QObject {
         QCOMPARE(cell(h, "lvFooter", 1), QString::fromUtf8("ᚥ02ᚥза покупку"));
     }
 
+    void aRefusedFooterKeepsTheIniCopy() {
+        useBenchWith(0, [](QJsonObject& r) {
+            r["errors"] = QJsonArray{QJsonObject{
+                {"method", "setFooterLines"}, {"code", 45}, {"description", "Открыта крышка"}}};
+        });
+        GuiHarness h;
+        QVERIFY(connectTo(h, "5"));
+        h.selectTab("tabKlishe");
+        h.click("btnGetKlishe");
+        h.click("rbFooterMode");
+        h.list("lvFooter")->setCell(0, 1, "Спасибо");
+        h.click("btnKlisheApply");
+        QCOMPARE(h.messageTexts(), QStringList({"(45) Открыта крышка"}));
+        QCOMPARE(h.messages().last().title, QString());
+        app::IniFile ini;
+        ini.load(h.progdir() + "/pf/set.ini");
+        for (const QString& section : ini.sections())
+            QVERIFY2(!section.startsWith("Footer-"), qPrintable(section));
+        QCOMPARE(h.find<QPushButton>("btnKlisheApply")->text(), QString("Сохранить"));
+    }
+
     void numberedPictures() {
         useNumberedPictures();
         GuiHarness h;
