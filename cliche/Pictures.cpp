@@ -133,9 +133,14 @@ Change deleteNumbered(drv::Fptr& fptr, const QList<int>& numbers, int selected) 
     if (!downloadAll(fptr, numbers, work)) return Change::NotRead;
     fptr.run(drv::members::clearPictures);
     QFile::remove(s);
-    // the deleted picture's file is gone, so its upload fails and the others keep their order
-    for (int n : numbers) uploadPictureMemory(fptr, work.pictureFile(n));
-    return Change::Done;
+    // the deleted picture's file is gone, so its upload fails and the others keep their order;
+    // another picture that does not go back is not passed over in silence
+    bool lost = false;
+    for (int i = 0; i < numbers.size(); ++i) {
+        const bool ok = uploadSucceeded(uploadPictureMemory(fptr, work.pictureFile(numbers[i])));
+        lost = lost || (!ok && i != selected);
+    }
+    return lost ? Change::UploadFailed : Change::Done;
 }
 
 void printPicture(drv::Fptr& fptr, int number, bool singleCliche) {

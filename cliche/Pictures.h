@@ -59,7 +59,8 @@ std::optional<QByteArray> previewPicture(drv::Fptr& fptr, int number);
 
 enum class Change {
     Done,
-    UploadFailed,  // a replace upload failed: the previous pictures were uploaded again
+    UploadFailed,  // replace: an upload failed and the previous pictures were uploaded again;
+                   // delete: one of the other pictures did not go back
     NotRead,       // a picture could not be downloaded: the memory was not touched
 };
 // Replaces the picture of entry `selected` of `numbers` (numbered memory) by `chosen`.

@@ -664,10 +664,12 @@ void KlishePage::btnDelPicClick() {
         QList<int> numbers;
         for (int i = 0; i < cbbPicNums->count(); ++i)
             numbers << entryNumber(cbbPicNums->itemText(i)).value_or(-1);
-        if (deleteNumbered(fptr, numbers, cbbPicNums->currentIndex()) == Change::NotRead) {
+        const Change change = deleteNumbered(fptr, numbers, cbbPicNums->currentIndex());
+        if (change == Change::NotRead) {
             ui().message(kPicturesNotRead);
             return;
         }
+        if (change == Change::UploadFailed) ui().message(kUploadFailed);
     }
     btnGetKlisheClick(Sender::Delete);
 }

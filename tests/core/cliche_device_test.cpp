@@ -209,6 +209,15 @@ TEST_F(ClicheDevice, DeleteUploadsTheOthersInOrder) {
     EXPECT_EQ(readPictureEntries(*f, false), QStringList({"0 (200x200)", "1 (64x64)"}));
 }
 
+TEST_F(ClicheDevice, ADeleteThatLosesAnotherPictureSaysSo) {
+    auto f = open(R"({"com": "COM7", "platform": "3", "pictures": [
+        {"number": 0, "width": 8, "height": 8}, {"number": 1, "width": 16, "height": 16},
+        {"number": 2, "width": 24, "height": 24}],
+        "errors": [{"method": "uploadPictureMemory", "code": 50, "fromCall": 2, "times": 1}]})");
+    EXPECT_EQ(deleteNumbered(*f, {0, 1, 2}, 0), Change::UploadFailed);
+    EXPECT_EQ(readPictureEntries(*f, false), QStringList({"0 (24x24)"}));
+}
+
 TEST_F(ClicheDevice, SingleClichePictureListsAndPrintsThroughAFile) {
     auto f = open(R"({"com": "COM7", "platform": "5"})");
     EXPECT_TRUE(readPictureEntries(*f, true).isEmpty());
