@@ -43,6 +43,7 @@ QString errorText(int code) {
         {k(LIBFPTR_ERROR_FN_NO_MORE_DATA), QStringLiteral("Нет больше данных")},
         {k(LIBFPTR_ERROR_FILE_NOT_FOUND), QStringLiteral("Файл не найден")},
         {k(LIBFPTR_ERROR_PICTURE_TOO_BIG), QStringLiteral("Картинка слишком большая")},
+        {k(LIBFPTR_ERROR_INVALID_PICTURE_NUMBER), QStringLiteral("Неверный номер картинки")},
         {k(LIBFPTR_ERROR_INVALID_SETTING_VALUE), QStringLiteral("Неверное значение настройки")},
         {k(LIBFPTR_ERROR_FN_NOT_FOUND), QStringLiteral("ФН не найден")},
         {k(LIBFPTR_ERROR_CHANGE_SETTING_DENIED), QStringLiteral("Изменение настройки запрещено")},

@@ -5,6 +5,7 @@
 #include <QtEndian>
 
 #include "emulator/Constants.h"
+#include "emulator/PictureImage.h"
 
 namespace emu {
 
@@ -29,31 +30,7 @@ std::optional<std::pair<int, int>> PictureStore::imageSize(const QByteArray& fil
 }
 
 QByteArray PictureStore::blankBmp(int width, int height) {
-    const int rowBytes = ((width + 31) / 32) * 4;
-    const int pixels = rowBytes * height;
-    const int offset = 14 + 40 + 8;
-    QByteArray out(offset + pixels, '\xff');
-    auto* d = reinterpret_cast<uchar*>(out.data());
-    d[0] = 'B';
-    d[1] = 'M';
-    qToLittleEndian<quint32>(quint32(out.size()), d + 2);
-    qToLittleEndian<quint32>(0, d + 6);
-    qToLittleEndian<quint32>(quint32(offset), d + 10);
-    qToLittleEndian<quint32>(40, d + 14);
-    qToLittleEndian<qint32>(width, d + 18);
-    qToLittleEndian<qint32>(height, d + 22);
-    qToLittleEndian<quint16>(1, d + 26);
-    qToLittleEndian<quint16>(1, d + 28);
-    qToLittleEndian<quint32>(0, d + 30);
-    qToLittleEndian<quint32>(quint32(pixels), d + 34);
-    qToLittleEndian<qint32>(2835, d + 38);
-    qToLittleEndian<qint32>(2835, d + 42);
-    qToLittleEndian<quint32>(2, d + 46);
-    qToLittleEndian<quint32>(0, d + 50);
-    // palette: black, white
-    const uchar palette[8] = {0, 0, 0, 0, 0xff, 0xff, 0xff, 0};
-    std::copy(palette, palette + 8, d + 54);
-    return out;
+    return encodeMonoBmp({width, height, QByteArray(qsizetype(width) * height, '\0')});
 }
 
 const Picture* PictureStore::find(int number) const {
@@ -76,12 +53,15 @@ PictureStore::Result PictureStore::upload(const QString& path, Model as) {
     if (!size) return {k(LIBFPTR_ERROR_INVALID_PARAM)};
     if (size->first > kMaxWidth || size->second > kMaxHeight)
         return {k(LIBFPTR_ERROR_PICTURE_TOO_BIG)};
+    // the register keeps a one-bit raster: a file whose pixels can't be read is refused
+    const auto image = decodeImage(bytes);
+    if (!image) return {k(LIBFPTR_ERROR_INVALID_PARAM)};
     int number = 0;
     if (model_ == Model::Numbered) {
         while (number < kMaxNumbered && pictures_.count(number)) ++number;
         if (number >= kMaxNumbered) return {k(LIBFPTR_ERROR_NO_MEMORY)};
     }
-    pictures_[number] = Picture{number, size->first, size->second, bytes};
+    pictures_[number] = Picture{number, image->width, image->height, encodeMonoBmp(*image)};
     return {0, number};
 }
 

@@ -13,7 +13,7 @@ struct Picture {
     int number = 0;
     int width = 0;
     int height = 0;
-    QByteArray file;  // the uploaded file as it was given; empty for a picture the bench declares
+    QByteArray file;  // the picture as a one-bit BMP; empty for a picture the bench declares
 };
 
 class PictureStore {
@@ -32,9 +32,11 @@ class PictureStore {
         int code = 0;
         int number = -1;  // the picture's number after an upload
     };
-    // Adds (numbered memory) or replaces (single cliche picture) from an image file (BMP or PNG).
+    // Adds (numbered memory) or replaces (single cliche picture) from an image file (BMP or PNG),
+    // kept as the register keeps it: one bit per dot. A file that is no readable image is
+    // refused with LIBFPTR_ERROR_INVALID_PARAM, one too big with LIBFPTR_ERROR_PICTURE_TOO_BIG.
     Result upload(const QString& path, Model as);
-    // Writes picture `number` to `path` (the uploaded file, or a blank BMP of its size).
+    // Writes picture `number` to `path` as a one-bit BMP (a blank one for a declared picture).
     Result download(int number, const QString& path) const;
     void clear() { pictures_.clear(); }
     // A picture the bench declares by its size.

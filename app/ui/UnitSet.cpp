@@ -158,7 +158,8 @@ void TFormSet::formShow() {
     // 2. binding steps 1 to 5
     binding_ = bindDriver(session_->pc());
     setWindowTitle(kWindowCaption + binding_.titleSuffix);
-    // 3. to 5.: the date of the archive search, the list columns, the manual clock
+    // 3. to 5.: the date of the archive search, the list columns, the manual clock, the active
+    // cliche list and the font marks of the two line forms
     for (Page* p : pages_) p->windowShown();
     session_->setKkmConnected(false);
     session_->setP5(false);

@@ -13,6 +13,10 @@ constexpr int kFirstClicheSetting = 184;
 constexpr int kClicheLines = 10;
 constexpr int kFooterLines = 10;
 
+bool validNumber(int n) {
+    return n >= 0 && n < PictureStore::kMaxNumbered;
+}
+
 std::optional<int> intOf(const QVariant& v) {
     if (!v.isValid()) return std::nullopt;
     bool ok = false;
@@ -41,6 +45,7 @@ int doUploadCliche(Call& c) {
 int doDownloadPicture(Call& c) {
     const auto number = intOf(c.in(LIBFPTR_PARAM_PICTURE_NUMBER));
     if (!number) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
+    if (!validNumber(*number)) return c.fail(LIBFPTR_ERROR_INVALID_PICTURE_NUMBER);
     const auto result = c.reg().pictures.download(*number, c.in(LIBFPTR_PARAM_FILENAME).toString());
     return c.result(result.code);
 }
@@ -65,6 +70,7 @@ int doPrintPictureByNumber(Call& c) {
     Register& r = c.reg();
     const auto number = intOf(c.in(LIBFPTR_PARAM_PICTURE_NUMBER));
     if (!number) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
+    if (!validNumber(*number)) return c.fail(LIBFPTR_ERROR_INVALID_PICTURE_NUMBER);
     if (!r.pictures.find(*number)) return c.fail(LIBFPTR_ERROR_PICTURE_NOT_FOUND);
     if (const int fault = printerFault(r)) return c.fail(fault);
     r.journal->append(QStringLiteral("picture"), QString::number(*number),
