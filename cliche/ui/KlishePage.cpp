@@ -339,7 +339,7 @@ void KlishePage::btnGetKlisheClick(Sender sender) {
         if (const int selected = lvKlishe->firstSelectedRow(); selected >= 0)
             lvKlisheItemClick(lvKlishe, selected);
         const auto footer =
-            loadFooter(app::iniPath(session().progdir()), session().record().serial);
+            loadFooter(session().settingsFile(), session().record().serial);
         if (footer)
             for (int row = 0; row < kLineCount; ++row)
                 setRowText(lvFooter, row, footer->value(row));
@@ -359,7 +359,7 @@ void KlishePage::btnKlisheApplyClick() {
         return;
     }
     if (writeFooter(fptr, ui(), rows) != 0) return;
-    const QString ini = app::iniPath(session().progdir());
+    const QString ini = session().settingsFile();
     if (!storeFooter(ini, session().record().serial, rows))
         ui().message(QStringLiteral("Подвал записан в ККМ, но его копию не удалось сохранить в "
                                     "файле \"%1\"")
