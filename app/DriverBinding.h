@@ -58,7 +58,8 @@ struct DriverInUse {
 
 DriverInUse describe(const drv::libfptr::BindingChoice& choice);
 // The INI option that names the driver library: [Driver] library of the user's settings file
-// (pf/set.ini beside the program, or the user's own; see settingsFilePath) (`progdir` with or without its trailing separator); empty when not set.
+// (pf/set.ini beside the program, or the user's own; see settingsFilePath) (`progdir` with or
+// without its trailing separator); empty when not set.
 QString iniDriverLibrary(const QString& progdir);
 // The choice the program made; the binding of every window shown reports it.
 void setDriverInUse(const DriverInUse& driver);

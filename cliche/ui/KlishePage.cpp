@@ -338,8 +338,7 @@ void KlishePage::btnGetKlisheClick(Sender sender) {
         for (int row = 0; row < kLineCount; ++row) setRowText(lvKlishe, row, rows.value(row));
         if (const int selected = lvKlishe->firstSelectedRow(); selected >= 0)
             lvKlisheItemClick(lvKlishe, selected);
-        const auto footer =
-            loadFooter(session().settingsFile(), session().record().serial);
+        const auto footer = loadFooter(session().settingsFile(), session().record().serial);
         if (footer)
             for (int row = 0; row < kLineCount; ++row)
                 setRowText(lvFooter, row, footer->value(row));

@@ -40,12 +40,15 @@ class TestProgramProcess : public QObject {
         const QString exe = dir.filePath("velmor-kkt");
         QVERIFY(QFile::copy(VELMOR_BINARY_DIR "/velmor-kkt", exe));
         QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
-        // "pf" is a plain file: no settings can be written below it, not even by root
-        QFile pf(dir.filePath("pf"));
-        QVERIFY(pf.open(QIODevice::WriteOnly));
-        pf.close();
+        // "pf" is a plain file, so the settings go to the user's folder; the user's
+        // configuration folder is a plain file too: no settings can be written, not even by root
+        for (const char* name : {"pf", "config"}) {
+            QFile plain(dir.filePath(name));
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+        }
         QProcess p;
         auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("VELMOR_DRIVER_LOG", dir.filePath("log.jsonl"));
         env.remove("VELMOR_BENCH");

@@ -28,6 +28,9 @@ GuiHarness::GuiHarness(const QString& progdir) {
     QDir(progdir_).mkpath("Com");
     if (!QFileInfo::exists(progdir_ + "/Com/hs"))
         QFile::link(QStringLiteral(VELMOR_BINARY_DIR "/Com/hs"), progdir_ + "/Com/hs");
+    // A user's configuration folder of the test's own: nothing a test does reaches the home
+    // folder of whoever runs it.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(progdir_ + "/user-config"));
     logPath_ = progdir_ + "/driver-log.jsonl";
     QFile::remove(logPath_);
     drv::DriverLog::instance().setPath(logPath_);
