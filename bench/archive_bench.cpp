@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/GeneratedArchive.h"
 #include "driver/Fptr.h"
 #include "driver/JsonAnswer.h"
 #include "emulator/Bench.h"
@@ -28,23 +29,11 @@ long peakMemoryKb() {
     return -1;
 }
 
-QByteArray benchJson(int size, int latencyMs) {
-    return QStringLiteral(
-               R"({"pc": {"latencyMs": %2}, "registers": [{"com": "COM5", "platform": "5",
-        "serial": "00106107311234", "flags": {"fiscal": true, "fnPresent": true, "fnFiscal": true},
-        "registration": {"1209": 4},
-        "fn": {"info": {"serial": "7380440700123456"},
-               "archive": {"size": %1, "seed": 1, "startDay": "2021-01-11", "shiftsPerDay": 2,
-                           "receiptsPerShift": [0, 60], "shortBelow": 100}}}]})")
-        .arg(size)
-        .arg(latencyMs)
-        .toUtf8();
-}
-
 int runCase(int size, int latencyMs, int samples) {
     QElapsedTimer load;
     load.start();
-    emu::World::instance().loadJson(benchJson(size, latencyMs), QStringLiteral("archive bench"));
+    emu::World::instance().loadJson(bench::generatedArchiveBench(size, latencyMs, 1),
+                                    QStringLiteral("archive bench"));
     const double loadMs = load.nsecsElapsed() / 1e6;
     drv::setDispatchFactory(&emu::VirtualRegister::create);
     auto f = drv::Fptr::create();

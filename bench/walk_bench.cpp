@@ -22,25 +22,13 @@
 #include <vector>
 
 #include "app/Ui.h"
+#include "bench/GeneratedArchive.h"
 #include "documents/Archive.h"
 #include "driver/Fptr.h"
 #include "emulator/Bench.h"
 #include "emulator/VirtualRegister.h"
 
 namespace {
-
-QByteArray benchJson(int size, int latencyMs) {
-    return QStringLiteral(
-               R"({"pc": {"latencyMs": %2}, "registers": [{"com": "COM5", "platform": "5",
-        "serial": "00106107311234", "flags": {"fiscal": true, "fnPresent": true, "fnFiscal": true},
-        "registration": {"1209": 4},
-        "fn": {"info": {"serial": "7380440700123456"},
-               "archive": {"size": %1, "seed": 7, "startDay": "2021-01-11", "shiftsPerDay": 2,
-                           "receiptsPerShift": [0, 60], "shortBelow": 100}}}]})")
-        .arg(size)
-        .arg(latencyMs)
-        .toUtf8();
-}
 
 // Counts the document reads the walks make, below the driver object.
 class CountingDriver : public drv::IDispatch {
@@ -116,7 +104,8 @@ struct Opened {
 };
 
 Opened open(int size, int latencyMs) {
-    emu::World::instance().loadJson(benchJson(size, latencyMs), QStringLiteral("walk bench"));
+    emu::World::instance().loadJson(bench::generatedArchiveBench(size, latencyMs, 7),
+                                    QStringLiteral("walk bench"));
     auto counting = std::make_unique<CountingDriver>(std::make_unique<emu::VirtualRegister>());
     Opened o;
     o.counter = counting.get();
