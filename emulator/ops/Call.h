@@ -3,6 +3,7 @@
 // parameters and error state, and the register it is connected to (locked for the call).
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
@@ -95,5 +96,11 @@ void addSettingsOperations(OperationTable& table);
 void addShiftOperations(OperationTable& table);
 void addPrintOperations(OperationTable& table);
 void addPictureOperations(OperationTable& table);
+
+// What a printed text takes on paper: one line per line of the text, at most `width`
+// characters each. Without wrapping (LIBFPTR_TW_NONE) the rest of a longer line is cut off; by
+// words it breaks after the last space that fits (or at the width when there is none); by
+// characters at the width.
+QStringList paperLines(const QString& text, int width, int wrap);
 
 }  // namespace emu

@@ -1,5 +1,8 @@
 // Printing and the device itself: text, barcodes, paper feed and cut, nonfiscal documents,
 // drawer, beep, clock, reboot and power off. What is printed goes to the print journal.
+#include <QJsonArray>
+#include <algorithm>
+
 #include "emulator/ops/Call.h"
 
 namespace emu {
@@ -22,16 +25,51 @@ QJsonObject layout(const Call& c,
     return o;
 }
 
+}  // namespace
+
+QStringList paperLines(const QString& text, int width, int wrap) {
+    QStringList out;
+    width = std::max(width, 1);
+    for (QString rest : text.split(u'\n')) {
+        rest.remove(u'\r');
+        if (wrap == k(LIBFPTR_TW_NONE) || rest.size() <= width) {
+            out << rest.left(width);
+            continue;
+        }
+        while (rest.size() > width) {
+            qsizetype cut = width;
+            if (wrap == k(LIBFPTR_TW_WORDS)) {
+                const qsizetype space = rest.lastIndexOf(u' ', width);
+                if (space > 0) cut = space;
+            }
+            out << rest.left(cut);
+            rest = rest.mid(cut);
+            if (wrap == k(LIBFPTR_TW_WORDS) && rest.startsWith(u' ')) rest.remove(0, 1);
+        }
+        if (!rest.isEmpty()) out << rest;
+    }
+    return out;
+}
+
+namespace {
+
 int doPrintText(Call& c) {
     Register& r = c.reg();
     if (const int fault = printerFault(r)) return c.fail(fault);
-    r.journal->append(QStringLiteral("text"), c.in(LIBFPTR_PARAM_TEXT).toString(),
-                      layout(c, {{"alignment", LIBFPTR_PARAM_ALIGNMENT},
+    QJsonObject how = layout(c, {{"alignment", LIBFPTR_PARAM_ALIGNMENT},
                                  {"font", LIBFPTR_PARAM_FONT},
                                  {"doubleWidth", LIBFPTR_PARAM_FONT_DOUBLE_WIDTH},
                                  {"doubleHeight", LIBFPTR_PARAM_FONT_DOUBLE_HEIGHT},
                                  {"brightness", LIBFPTR_PARAM_BRIGHTNESS},
-                                 {"lineSpacing", LIBFPTR_PARAM_LINESPACING}}));
+                                 {"lineSpacing", LIBFPTR_PARAM_LINESPACING},
+                                 {"wrap", LIBFPTR_PARAM_TEXT_WRAP}});
+    const QString text = c.in(LIBFPTR_PARAM_TEXT).toString();
+    const bool doubleWidth = c.in(LIBFPTR_PARAM_FONT_DOUBLE_WIDTH).toBool();
+    const int width = doubleWidth ? r.lineLength / 2 : r.lineLength;
+    how.insert(QStringLiteral("lines"),
+               QJsonArray::fromStringList(
+                   paperLines(text, width, c.inInt(LIBFPTR_PARAM_TEXT_WRAP, k(LIBFPTR_TW_NONE)))));
+    r.journal->append(QStringLiteral("text"), text, how);
     return c.ok();
 }
 
