@@ -11,17 +11,11 @@
 #include "emulator/VirtualPc.h"
 #include "emulator/VirtualRegister.h"
 #include "tests/support/Benches.h"
+#include "tests/support/RecordingUi.h"
 
 namespace {
 
-class RecordingUi : public ui::IUi {
-  public:
-    QStringList shown;
-    void message(const QString& text, ui::Icon, std::optional<QString>) override { shown << text; }
-    bool confirm(const QString&) override { return true; }
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void pause(int) override {}
-};
+using RecordingUi = testing_support::RecordingUi;
 
 struct Fixture {
     Fixture() : session(pc, QStringLiteral("/nonexistent/")) {

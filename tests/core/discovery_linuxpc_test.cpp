@@ -28,6 +28,7 @@
 #include "emulator/VirtualRegister.h"
 #include "platform/LinuxPc.h"
 #include "tests/support/Benches.h"
+#include "tests/support/RecordingUi.h"
 
 using namespace discovery;
 
@@ -103,16 +104,9 @@ bool setSpeed(int fd, speed_t speed) {
     return ::tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
-class PlainUi : public ui::IUi {
-  public:
-    void message(const QString&, ui::Icon, std::optional<QString>) override {}
-    bool confirm(const QString&) override { return true; }
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void pause(int ms) override {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+// Waits really wait and process events, as the window does.
+struct PlainUi : testing_support::RecordingUi {
+    PlainUi() : testing_support::RecordingUi(Events::Live) {}
 };
 
 pid_t holdOpen(const QString& path) {

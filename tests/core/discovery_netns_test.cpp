@@ -22,24 +22,15 @@
 #include "emulator/VirtualRegister.h"
 #include "platform/LinuxPc.h"
 #include "tests/support/Benches.h"
+#include "tests/support/RecordingUi.h"
 
 namespace {
 
 const QString kNet = QStringLiteral("10.231.7.");
 
-class PlainUi : public ui::IUi {
-  public:
-    QStringList messages;
-    void message(const QString& text, ui::Icon, std::optional<QString>) override {
-        messages << text;
-    }
-    bool confirm(const QString&) override { return true; }
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void pause(int ms) override {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+// Waits really wait and process events, as the window does.
+struct PlainUi : testing_support::RecordingUi {
+    PlainUi() : testing_support::RecordingUi(Events::Live) {}
 };
 
 bool sh(const QString& cmd) {

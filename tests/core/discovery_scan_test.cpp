@@ -15,20 +15,13 @@
 #include "emulator/VirtualPc.h"
 #include "emulator/VirtualRegister.h"
 #include "tests/support/Benches.h"
+#include "tests/support/RecordingUi.h"
 
 namespace {
 
-class RecordingUi : public ui::IUi {
-  public:
-    QStringList shown;
-    void message(const QString& text, ui::Icon, std::optional<QString>) override { shown << text; }
-    bool confirm(const QString&) override { return true; }
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void pause(int ms) override {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+// Waits really wait and process events: the scan runs on timers and sockets.
+struct RecordingUi : testing_support::RecordingUi {
+    RecordingUi() : testing_support::RecordingUi(Events::Live) {}
 };
 
 // A driver object that knows the published constants but none of the operations: every call
@@ -92,8 +85,8 @@ TEST_F(NetworkScan, DriverErrorInTheProbeReleasesTheWorker) {
     EXPECT_TRUE(scan.waitForWorkers(5000)) << "a worker still waits: " << scan.runningWorkers();
     EXPECT_EQ(scan.runningWorkers(), 0);
     EXPECT_EQ(rows.size(), 0);
-    ASSERT_EQ(u.shown.size(), 1);
-    EXPECT_TRUE(u.shown[0].startsWith("Драйвер ККТ не знает ")) << u.shown[0].toStdString();
+    ASSERT_EQ(u.messages.size(), 1);
+    EXPECT_TRUE(u.messages[0].startsWith("Драйвер ККТ не знает ")) << u.messages[0].toStdString();
     // the address still gets its line
     EXPECT_EQ(memo.lines().filter("192.168.77.40 - ответ:").size(), 1);
 }

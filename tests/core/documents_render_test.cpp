@@ -12,6 +12,7 @@
 #include "app/Ui.h"
 #include "documents/Render.h"
 #include "driver/Fptr.h"
+#include "tests/support/RecordingUi.h"
 
 namespace {
 
@@ -355,17 +356,7 @@ class ScriptedDriver : public drv::IDispatch {
     QString query_;
 };
 
-struct RecordingUi : ui::IUi {
-    QStringList messages;
-    std::vector<std::optional<QString>> captions;
-    void message(const QString& text, ui::Icon, std::optional<QString> caption) override {
-        messages << text;
-        captions.push_back(caption);
-    }
-    bool confirm(const QString&) override { return true; }
-    void processEvents() override {}
-    void pause(int) override {}
-};
+using RecordingUi = testing_support::RecordingUi;
 
 QStringList methodsOf(const std::vector<ScriptedDriver::Call>& log) {
     QStringList out;
@@ -469,8 +460,8 @@ TEST_F(DocumentsRender, DriverErrorIsShownAndTheRenderingGoesOn) {
     const auto source = documents::readRenderSource(fptr, rui, 7, false);
     ASSERT_TRUE(source.has_value());
     EXPECT_EQ(rui.messages, QStringList({"(2) Нет связи"}));
-    ASSERT_EQ(rui.captions.size(), 1u);
-    EXPECT_EQ(rui.captions[0], QString());  // the driver-error box has an empty title
+    ASSERT_EQ(rui.shown.size(), 1);
+    EXPECT_EQ(rui.shown[0].caption, QString());  // the driver-error box has an empty title
     // An empty answer: only the fiscal-sign and ticket lines (the separator after them goes).
     const auto r = documents::render(*source, 20, Sender::ShowButton, zone_);
     EXPECT_EQ(r.lines, QStringList({"ФП документа:         ", "Отправлен в ОФД:      Нет"}));

@@ -21,21 +21,13 @@
 #include "emulator/Bench.h"
 #include "emulator/VirtualRegister.h"
 #include "info/ReportExport.h"
+#include "tests/support/RecordingUi.h"
 
 namespace {
 
 using namespace drv::names;
 
-class Recorder : public ui::IUi {
-  public:
-    void message(const QString& text, ui::Icon, std::optional<QString>) override {
-        shown.append(text);
-    }
-    bool confirm(const QString&) override { return true; }
-    void processEvents() override {}
-    void pause(int) override {}
-    QStringList shown;
-};
+using Recorder = testing_support::RecordingUi;
 
 // ---------------------------------------------------------------------------------------------
 // The amount box
@@ -261,7 +253,7 @@ TEST_F(ShiftRules, OpenAndCloseShiftChangeTheRegisterAndItsArchive) {
         "fn": {"status": {"fiscalDocumentNumber": 30}}}]})");
     auto r = reg();
     documents::openShiftOperation(*f, ui_);
-    EXPECT_TRUE(ui_.shown.isEmpty()) << ui_.shown.join('|').toStdString();
+    EXPECT_TRUE(ui_.messages.isEmpty()) << ui_.messages.join('|').toStdString();
     EXPECT_EQ(operations(), QStringList({"openShift()", "checkDocumentClosed()"}));
     EXPECT_EQ(r->shift.number, 8);
     EXPECT_EQ(r->shift.state, f->c(LIBFPTR_SS_OPENED));
@@ -273,12 +265,12 @@ TEST_F(ShiftRules, OpenAndCloseShiftChangeTheRegisterAndItsArchive) {
 
     // a second opening is refused with the driver's code and description
     documents::openShiftOperation(*f, ui_);
-    ASSERT_EQ(ui_.shown.size(), 1);
-    EXPECT_TRUE(ui_.shown[0].startsWith("(83) ")) << ui_.shown[0].toStdString();
+    ASSERT_EQ(ui_.messages.size(), 1);
+    EXPECT_TRUE(ui_.messages[0].startsWith("(83) ")) << ui_.messages[0].toStdString();
     EXPECT_EQ(r->shift.number, 8);
 
     documents::cashOperation(*f, ui_, "1 000,50", true);
-    ASSERT_EQ(ui_.shown.size(), 1) << ui_.shown.join('|').toStdString();
+    ASSERT_EQ(ui_.messages.size(), 1) << ui_.messages.join('|').toStdString();
     EXPECT_TRUE(
         calls().contains("setParam(" + QString::number(f->c(LIBFPTR_PARAM_SUM)) + ",1000.50)"));
     EXPECT_DOUBLE_EQ(r->counters.cashSum, 1040.5);
@@ -288,11 +280,11 @@ TEST_F(ShiftRules, OpenAndCloseShiftChangeTheRegisterAndItsArchive) {
     EXPECT_DOUBLE_EQ(r->counters.cashOutSum, 40.5);
     EXPECT_EQ(r->counters.cashOutCount, 1);
 
-    ui_.shown.clear();
+    ui_.messages.clear();
     const int from = calls().size();
     documents::xReportOperation(*f, ui_);
     documents::closeShiftOperation(*f, ui_);
-    EXPECT_TRUE(ui_.shown.isEmpty()) << ui_.shown.join('|').toStdString();
+    EXPECT_TRUE(ui_.messages.isEmpty()) << ui_.messages.join('|').toStdString();
     const QString reportType = QString::number(f->c(LIBFPTR_PARAM_REPORT_TYPE));
     EXPECT_EQ(
         calls().mid(from),
@@ -321,23 +313,23 @@ TEST_F(ShiftRules, CashOperationsRefuseWhatIsNotExactAndWhatTheRegisterCannotDo)
     auto r = reg();
     const double before = r->counters.cashSum;
     for (const char* bad : {"", "12,345", "-5", "abc", "100000000"}) {
-        ui_.shown.clear();
+        ui_.messages.clear();
         documents::cashOperation(*f, ui_, QString::fromUtf8(bad), true);
-        ASSERT_EQ(ui_.shown.size(), 1) << bad;
-        EXPECT_EQ(ui_.shown[0], documents::parseAmount(QString::fromUtf8(bad)).problem) << bad;
+        ASSERT_EQ(ui_.messages.size(), 1) << bad;
+        EXPECT_EQ(ui_.messages[0], documents::parseAmount(QString::fromUtf8(bad)).problem) << bad;
     }
     EXPECT_TRUE(operations().filter("cashIncome").isEmpty());
     EXPECT_EQ(r->counters.cashSum, before);
     EXPECT_EQ(r->journal->size(), 0);
 
     // more than the drawer holds: the register refuses, the window says so
-    ui_.shown.clear();
+    ui_.messages.clear();
     documents::cashOperation(*f, ui_, "2500,51", false);
-    ASSERT_EQ(ui_.shown.size(), 1);
-    EXPECT_TRUE(ui_.shown[0].startsWith("(80) ")) << ui_.shown[0].toStdString();
+    ASSERT_EQ(ui_.messages.size(), 1);
+    EXPECT_TRUE(ui_.messages[0].startsWith("(80) ")) << ui_.messages[0].toStdString();
     EXPECT_EQ(r->counters.cashSum, before);
     documents::cashOperation(*f, ui_, "2500,50", false);
-    EXPECT_EQ(ui_.shown.size(), 1);
+    EXPECT_EQ(ui_.messages.size(), 1);
     EXPECT_EQ(r->counters.cashSum, 0);
 
     // the register itself takes no amount finer than a kopeck or over its limit
@@ -360,18 +352,18 @@ TEST_F(ShiftRules, AnExpiredShiftRefusesFiscalOperationsUntilClosed) {
     documents::cashOperation(*f, ui_, "10", true);
     documents::cashOperation(*f, ui_, "10", false);
     documents::openShiftOperation(*f, ui_);
-    ASSERT_EQ(ui_.shown.size(), 3);
-    for (const auto& m : ui_.shown) EXPECT_EQ(m, "(68) Смена превысила 24 часа");
+    ASSERT_EQ(ui_.messages.size(), 3);
+    for (const auto& m : ui_.messages) EXPECT_EQ(m, "(68) Смена превысила 24 часа");
     EXPECT_EQ(r->counters.cashSum, 100);
     EXPECT_EQ(r->archive.lastNumber(), 10);
 
-    ui_.shown.clear();
+    ui_.messages.clear();
     documents::closeShiftOperation(*f, ui_);
-    EXPECT_TRUE(ui_.shown.isEmpty()) << ui_.shown.join('|').toStdString();
+    EXPECT_TRUE(ui_.messages.isEmpty()) << ui_.messages.join('|').toStdString();
     EXPECT_EQ(r->archive.lastNumber(), 11);
     // cash in a closed shift opens the next one first, as the register does
     documents::cashOperation(*f, ui_, "10", true);
-    EXPECT_TRUE(ui_.shown.isEmpty()) << ui_.shown.join('|').toStdString();
+    EXPECT_TRUE(ui_.messages.isEmpty()) << ui_.messages.join('|').toStdString();
     EXPECT_EQ(r->shift.number, 10);
     EXPECT_EQ(r->shift.state, f->c(LIBFPTR_SS_OPENED));
     EXPECT_EQ(r->archive.document(12)->value("fiscalDocumentType").toString(), "openShift");
@@ -385,8 +377,8 @@ TEST_F(ShiftRules, OpeningAShiftNeedsTheStorage) {
     auto r = reg();
     documents::cashOperation(*f, ui_, "10", true);
     documents::openShiftOperation(*f, ui_);
-    ASSERT_EQ(ui_.shown.size(), 2);
-    for (const auto& m : ui_.shown)
+    ASSERT_EQ(ui_.messages.size(), 2);
+    for (const auto& m : ui_.messages)
         EXPECT_TRUE(m.startsWith(QStringLiteral("(%1) ").arg(f->c(LIBFPTR_ERROR_FN_NOT_FOUND))))
             << m.toStdString();
     EXPECT_EQ(r->shift.number, 4);
@@ -448,7 +440,7 @@ TEST_F(ShiftRules, OpenReceiptFromTheBenchIsShownAndClosedWithCash) {
     for (const auto& l : v.lines) EXPECT_GE(l.size(), 32);
 
     EXPECT_TRUE(documents::closeOpenReceipt(*f, ui_));
-    EXPECT_TRUE(ui_.shown.isEmpty());
+    EXPECT_TRUE(ui_.messages.isEmpty());
     // the unpaid 80,90 is paid in cash
     EXPECT_DOUBLE_EQ(r->counters.cashSum, 1080.9);
     EXPECT_DOUBLE_EQ(r->counters.paymentSum.value("1/0"), 80.9);
@@ -476,9 +468,9 @@ TEST_F(ShiftRules, OpenReceiptFromTheBenchIsShownAndClosedWithCash) {
     // nothing open any more: the description alone
     EXPECT_FALSE(documents::closeOpenReceipt(*f, ui_));
     EXPECT_FALSE(documents::cancelOpenReceipt(*f, ui_));
-    ASSERT_EQ(ui_.shown.size(), 2);
-    EXPECT_EQ(ui_.shown[0], f->errorDescription());
-    EXPECT_FALSE(ui_.shown[0].startsWith("("));
+    ASSERT_EQ(ui_.messages.size(), 2);
+    EXPECT_EQ(ui_.messages[0], f->errorDescription());
+    EXPECT_FALSE(ui_.messages[0].startsWith("("));
     EXPECT_EQ(r->journal->size(), 1);
 }
 
@@ -571,7 +563,7 @@ TEST_F(ShiftRules, ContinuePrintAndDocumentCopies) {
                                               "1038": 2}}]}}]})");
     auto r = reg();
     documents::continuePrinting(*f, ui_);
-    EXPECT_TRUE(ui_.shown.isEmpty());
+    EXPECT_TRUE(ui_.messages.isEmpty());
     auto items = r->journal->items();
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(items[0].kind, "continue");
@@ -580,20 +572,20 @@ TEST_F(ShiftRules, ContinuePrintAndDocumentCopies) {
     documents::printDocumentCopy(*f, ui_, QString());
     EXPECT_TRUE(operations().filter("report").isEmpty());
     documents::printDocumentCopy(*f, ui_, "21");
-    EXPECT_TRUE(ui_.shown.isEmpty());
+    EXPECT_TRUE(ui_.messages.isEmpty());
     EXPECT_TRUE(calls().contains("setParam(" +
                                  QString::number(f->c(LIBFPTR_PARAM_DOCUMENT_NUMBER)) + ",21)"));
     EXPECT_EQ(r->journal->items().last().text, "КОПИЯ ФД № 21");
     documents::printDocumentCopy(*f, ui_, "22");
-    ASSERT_EQ(ui_.shown.size(), 1);
-    EXPECT_EQ(ui_.shown[0], f->errorDescription());
+    ASSERT_EQ(ui_.messages.size(), 1);
+    EXPECT_EQ(ui_.messages[0], f->errorDescription());
 
     // out of paper: two lines, the fixed one and the driver's description
     r->flags.paperPresent = false;
-    ui_.shown.clear();
+    ui_.messages.clear();
     documents::continuePrinting(*f, ui_);
-    ASSERT_EQ(ui_.shown.size(), 1);
-    const QStringList lines = ui_.shown[0].split("\r\n");
+    ASSERT_EQ(ui_.messages.size(), 1);
+    const QStringList lines = ui_.messages[0].split("\r\n");
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], "Не удалось напечатать документ");
     EXPECT_EQ(lines[1], f->errorDescription());

@@ -15,6 +15,7 @@
 #include "emulator/Constants.h"
 #include "emulator/Register.h"
 #include "emulator/VirtualRegister.h"
+#include "tests/support/RecordingUi.h"
 
 namespace service_test {
 
@@ -42,22 +43,7 @@ class RecordingDispatch : public drv::IDispatch {
     QList<Recorded>& log_;
 };
 
-class RecordingUi : public ui::IUi {
-  public:
-    void message(const QString& text, ui::Icon, std::optional<QString>) override {
-        events << QStringLiteral("message:") + text;
-        messages << text;
-    }
-    bool confirm(const QString& text) override {
-        events << QStringLiteral("confirm");
-        questions << text;
-        return answer;
-    }
-    void processEvents() override {}
-    void pause(int) override {}
-    bool answer = true;
-    QStringList messages, questions, events;
-};
+using RecordingUi = testing_support::RecordingUi;
 
 class RecordingBusy : public ui::IBusy {
   public:

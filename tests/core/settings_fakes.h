@@ -13,25 +13,12 @@
 #include "driver/Fptr.h"
 #include "driver/Names.h"
 #include "emulator/Constants.h"
+#include "tests/support/RecordingUi.h"
 
 namespace settings_test {
 
-struct Shown {
-    QString text;
-    ui::Icon icon;
-    std::optional<QString> caption;
-};
-
-class RecordingUi : public ui::IUi {
-  public:
-    void message(const QString& text, ui::Icon icon, std::optional<QString> caption) override {
-        shown.append({text, icon, caption});
-    }
-    bool confirm(const QString&) override { return true; }
-    void processEvents() override {}
-    void pause(int) override {}
-    QList<Shown> shown;
-};
+using Shown = testing_support::RecordingUi::Shown;
+using RecordingUi = testing_support::RecordingUi;
 
 // A register's settings table behind the driver's records and settings members.
 class FakeRegister : public drv::IDispatch {

@@ -32,7 +32,8 @@ for f in /usr/bin/velmor-kkt /usr/lib/velmor-kkt/velmor-kkt /usr/lib/velmor-kkt/
          /usr/share/applications/ru.velmor.kkt.desktop /usr/share/metainfo/ru.velmor.kkt.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/ru.velmor.kkt.svg \
          /usr/share/icons/hicolor/48x48/apps/ru.velmor.kkt.png \
-         /usr/share/doc/velmor-kkt/copyright /usr/share/doc/velmor-kkt/changelog.gz; do
+         /usr/share/doc/velmor-kkt/copyright /usr/share/doc/velmor-kkt/changelog.gz \
+         /usr/share/man/man1/velmor-kkt.1.gz; do
   grep -qx "$f" deb-files.txt || fail "$f is not in the .deb"
 done
 
