@@ -39,7 +39,7 @@ done
 
 # lintian: no errors.
 if command -v lintian >/dev/null; then
-  lintian --fail-on error --no-tag-display-limit "$deb" | tee lintian.txt || fail "lintian errors"
+  lintian --fail-on error --tag-display-limit 0 "$deb" | tee lintian.txt || fail "lintian errors"
 fi
 if command -v desktop-file-validate >/dev/null; then
   dpkg-deb -x "$deb" "$work/root"
@@ -56,10 +56,14 @@ if command -v rpmbuild >/dev/null; then
     { cat cpack-rpm.log; fail "cpack -G RPM"; }
   rpm=$(ls out/*.rpm)
   echo "package: $(basename "$rpm")"
-  rpm -qpl "$rpm" 2>/dev/null | sort >rpm-all.txt
-  # rpm lists folders of its own too; compare the files.
-  grep -Fxf deb-files.txt rpm-all.txt >rpm-files.txt || true
+  # Files and links of the .rpm (folders left out) must be the .deb's.
+  rpm -qp --qf '[%{FILEMODES:perms} %{FILENAMES}\n]' "$rpm" 2>/dev/null |
+    awk '$1 !~ /^d/ {print $2}' | sort >rpm-files.txt
   diff -u deb-files.txt rpm-files.txt || fail "the .rpm and the .deb hold different files"
+  # Folders of the system are not the package's.
+  for dir in /usr/share/man /usr/share/applications /usr/lib /usr/share/doc; do
+    if rpm -qpl "$rpm" 2>/dev/null | grep -qx "$dir"; then fail "the .rpm owns $dir"; fi
+  done
   requires=$(rpm -qpR "$rpm" 2>/dev/null)
   for lib in 'libQt6Widgets.so.6' 'libQt6Network.so.6' 'libQt6Core.so.6'; do
     grep -q "$lib" <<<"$requires" || fail "the .rpm does not require $lib"
