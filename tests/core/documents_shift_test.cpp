@@ -21,6 +21,7 @@
 #include "emulator/Bench.h"
 #include "emulator/VirtualRegister.h"
 #include "info/ReportExport.h"
+#include "tests/support/Benches.h"
 #include "tests/support/RecordingUi.h"
 
 namespace {
@@ -136,20 +137,7 @@ class ShiftRules : public ::testing::Test {
     static std::shared_ptr<emu::Register> reg() { return emu::World::instance().reg(0); }
 
     // Driver calls logged since open(), as "method(arg,arg)".
-    QStringList calls() const {
-        QStringList out;
-        QFile f(logPath_);
-        if (!f.open(QIODevice::ReadOnly)) return out;
-        while (!f.atEnd()) {
-            const auto o = QJsonDocument::fromJson(f.readLine()).object();
-            if (!o.contains("method")) continue;
-            QStringList args;
-            for (const auto& a : o.value("args").toArray())
-                args << (a.isString() ? a.toString() : QString::number(a.toDouble(), 'g', 12));
-            out << o.value("method").toString() + '(' + args.join(',') + ')';
-        }
-        return out;
-    }
+    QStringList calls() const { return testing_support::loggedCalls(logPath_); }
     // The operations among the calls (no setParam and no getters).
     QStringList operations() const {
         QStringList out;

@@ -17,6 +17,7 @@
 #include "info/DeviceStatusReport.h"
 #include "info/FnReport.h"
 #include "info/RegistrationReport.h"
+#include "tests/support/Benches.h"
 
 namespace {
 
@@ -75,20 +76,7 @@ class InfoReports : public ::testing::Test {
     }
 
     // Driver calls logged since the register was opened, as "method(arg,arg)".
-    QStringList calls() const {
-        QStringList out;
-        QFile f(logPath_);
-        if (!f.open(QIODevice::ReadOnly)) return out;
-        while (!f.atEnd()) {
-            const auto o = QJsonDocument::fromJson(f.readLine()).object();
-            if (!o.contains("method")) continue;
-            QStringList args;
-            for (const auto& a : o.value("args").toArray())
-                args << (a.isString() ? a.toString() : QString::number(a.toDouble(), 'g', 12));
-            out << o.value("method").toString() + '(' + args.join(',') + ')';
-        }
-        return out;
-    }
+    QStringList calls() const { return testing_support::loggedCalls(logPath_); }
 
     static QString value(const info::ReportRows& rows, const QString& caption) {
         for (const auto& r : rows)

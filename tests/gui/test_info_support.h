@@ -48,10 +48,7 @@ inline QStringList callsFrom(const testing_support::GuiHarness& h, int from) {
         const auto& o = log[i];
         if (!o.contains("method")) continue;
         if (i < from) continue;
-        QStringList args;
-        for (const auto& a : o.value("args").toArray())
-            args << (a.isString() ? a.toString() : QString::number(a.toDouble(), 'g', 12));
-        out << o.value("method").toString() + '(' + args.join(',') + ')';
+        out << testing_support::callText(o);
     }
     return out;
 }

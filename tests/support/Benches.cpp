@@ -1,5 +1,7 @@
 #include "tests/support/Benches.h"
 
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 
 #include "emulator/Bench.h"
@@ -19,6 +21,24 @@ QJsonObject demoBench() {
 
 QByteArray toJson(const QJsonObject& o) {
     return QJsonDocument(o).toJson();
+}
+
+QString callText(const QJsonObject& entry) {
+    QStringList args;
+    for (const auto& a : entry.value("args").toArray())
+        args << (a.isString() ? a.toString() : QString::number(a.toDouble(), 'g', 12));
+    return entry.value("method").toString() + '(' + args.join(',') + ')';
+}
+
+QStringList loggedCalls(const QString& logPath) {
+    QStringList out;
+    QFile f(logPath);
+    if (!f.open(QIODevice::ReadOnly)) return out;
+    while (!f.atEnd()) {
+        const auto o = QJsonDocument::fromJson(f.readLine()).object();
+        if (o.contains("method")) out << callText(o);
+    }
+    return out;
 }
 
 }  // namespace testing_support
