@@ -48,13 +48,6 @@ void clickRow(GuiHarness& h, const QString& list, int row) {
     QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, r.center());
 }
 
-void doubleClickRow(GuiHarness& h, const QString& list, int row) {
-    clickRow(h, list, row);
-    auto* l = h.list(list);
-    const QRect r = l->visualRect(l->model()->index(row, 1));
-    QTest::mouseDClick(l->viewport(), Qt::LeftButton, {}, r.center());
-}
-
 QString setting(GuiHarness& h, int id) {
     auto& f = *h.window()->session().fptr();
     f.setParam(drv::names::LIBFPTR_PARAM_SETTING_ID, id);
@@ -187,7 +180,7 @@ class TestClichePage : public QObject {
                  QStringList({"Выделите в строке нужный текст без спецсимволов"}));
 
         h.list("lvKlishe")->setCell(1, 1, "A B C");
-        doubleClickRow(h, "lvKlishe", 1);
+        h.doubleClickRow("lvKlishe", 1, 1);
         QVERIFY(page(h)->editorOpen());
         QVERIFY(h.find<QPushButton>("btnKlisheBold")->isEnabled());
         QCOMPARE(editor->text(), QString("A B C"));
@@ -199,7 +192,7 @@ class TestClichePage : public QObject {
         QVERIFY(!page(h)->editorOpen());
         QCOMPARE(cell(h, "lvKlishe", 1), QString::fromUtf8("»A »B C"));
 
-        doubleClickRow(h, "lvKlishe", 1);
+        h.doubleClickRow("lvKlishe", 1, 1);
         QCOMPARE(editor->text(), QString::fromUtf8("»A »B C"));
         editor->setSelection(0, 5);
         h.click("btnKlisheBold");
@@ -207,7 +200,7 @@ class TestClichePage : public QObject {
 
         // a mark in the selection: the message, and the edit is dropped
         h.list("lvKlishe")->setCell(1, 1, QString::fromUtf8("⇌Текст"));
-        doubleClickRow(h, "lvKlishe", 1);
+        h.doubleClickRow("lvKlishe", 1, 1);
         editor->setText(QString::fromUtf8("⇌Другой"));
         editor->setSelection(0, 3);
         ui::MessageBox::clearHistory();
@@ -217,7 +210,7 @@ class TestClichePage : public QObject {
         QCOMPARE(cell(h, "lvKlishe", 1), QString::fromUtf8("⇌Текст"));
 
         // Enter commits and shows the row's formatting
-        doubleClickRow(h, "lvKlishe", 4);
+        h.doubleClickRow("lvKlishe", 4, 1);
         editor->setText(QString::fromUtf8("⇉Итог"));
         QTest::keyClick(editor, Qt::Key_Return);
         QVERIFY(!page(h)->editorOpen());

@@ -11,12 +11,6 @@ using testing_support::GuiHarness;
 
 namespace {
 
-void doubleClickRow(ui::ReportList* list, int row) {
-    const QRect r = list->visualRect(list->model()->index(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
-}
-
 QString readAnsi(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
@@ -52,10 +46,10 @@ class TestJourney : public QObject {
             QVERIFY(h.memo().contains("[Завершено]"));
             h.screenshot("scan");
 
-            doubleClickRow(h.list("lvKKMconnect"), 0);
+            h.doubleClickRow("lvKKMconnect", 0);
             QCOMPARE(h.memo().value(0), QString("Подключена ККМ: АТОЛ 30Ф"));
             QCOMPARE(h.rows("lvKKMconnect")[0][app::colState], QString("Подключен"));
-            doubleClickRow(h.list("lvKKMconnect"), 1);
+            h.doubleClickRow("lvKKMconnect", 1);
             QCOMPARE(h.memo().value(0), QString("Подключена ККМ: АТОЛ 27Ф"));
             QCOMPARE(h.rows("lvKKMconnect")[0][app::colState], QString("Доступен"));
             h.close();
@@ -69,7 +63,7 @@ class TestJourney : public QObject {
         QCOMPARE(rows[0][app::colState], QString());
         QCOMPARE(rows[1][app::colIp], QString("192.168.77.40"));
         QVERIFY(again.find<QCheckBox>("chkTCPIP")->isChecked());
-        doubleClickRow(again.list("lvKKMconnect"), 0);
+        again.doubleClickRow("lvKKMconnect", 0);
         QCOMPARE(again.memo().value(0), QString("Подключена ККМ: АТОЛ 30Ф"));
     }
 
@@ -79,7 +73,7 @@ class TestJourney : public QObject {
         h.window()->findChild<discovery::DeviceScan*>()->setPacing(1, 201, 2);
         h.click("btnScanConnect");
         QTRY_COMPARE(h.find<QPushButton>("btnScanConnect")->text(), QString("Найти ККМ"));
-        doubleClickRow(h.list("lvKKMconnect"), 0);
+        h.doubleClickRow("lvKKMconnect", 0);
         QVERIFY(h.window()->session().kkmConnected());
         struct Tab {
             const char* tab;

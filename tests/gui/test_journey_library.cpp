@@ -82,12 +82,6 @@ QString libraryFile() {
     return QFileInfo(QStringLiteral(VELMOR_VIRTUAL_LIBRARY)).canonicalFilePath();
 }
 
-void doubleClickRow(ui::ReportList* list, int row) {
-    const QRect r = list->visualRect(list->model()->index(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
-}
-
 int rowOfPort(GuiHarness& h, const QString& port) {
     const auto rows = h.rows("lvKKMconnect");
     for (int i = 0; i < rows.size(); ++i)
@@ -223,7 +217,7 @@ class TestJourneyLibrary : public QObject {
         QCOMPARE(rows[2][app::colKkm], QString("АТОЛ 27Ф (№ 00106908765432)"));
         QCOMPARE(rows[2][app::colIp], QString("192.168.77.40"));
 
-        doubleClickRow(h.list("lvKKMconnect"), 0);
+        h.doubleClickRow("lvKKMconnect", 0);
         QVERIFY(h.window()->session().kkmConnected());
         QCOMPARE(h.memo().mid(0, 3),
                  QStringList({"Подключена ККМ: АТОЛ 30Ф", "Серийный номер: 00106107311234",

@@ -12,12 +12,6 @@ using testing_support::GuiHarness;
 
 namespace {
 
-void doubleClickRow(ui::ReportList* list, int row) {
-    const QRect r = list->visualRect(list->model()->index(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
-}
-
 // Visible texts of the page's text views and read-only boxes, to tell a filled tab from an
 // empty one.
 QString shownText(QWidget* page) {
@@ -54,7 +48,7 @@ class TestTour : public QObject {
         h.click("btnScanConnect");
         QTRY_COMPARE(h.find<QPushButton>("btnScanConnect")->text(), QString("Найти ККМ"));
         QVERIFY(h.rows("lvKKMconnect").size() >= 1);
-        doubleClickRow(h.list("lvKKMconnect"), 0);
+        h.doubleClickRow("lvKKMconnect", 0);
         QVERIFY(h.window()->session().kkmConnected());
         h.screenshot("01-connect");
 

@@ -98,6 +98,13 @@ void GuiHarness::selectRow(const QString& listName, int row) {
     l->selectRow(row);
 }
 
+void GuiHarness::doubleClickRow(const QString& listName, int row, int column) {
+    auto* l = list(listName);
+    const QRect r = l->visualRect(l->model()->index(row, column));
+    QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(l->viewport(), Qt::LeftButton, {}, r.center());
+}
+
 void GuiHarness::screenshot(const QString& name) {
     const QString dir = qEnvironmentVariable("VELMOR_SCREENSHOTS");
     if (dir.isEmpty()) return;

@@ -56,6 +56,9 @@ class GuiHarness {
     QList<QStringList> rows(const QString& listName);
     // Selects data row `row` of the list and double-clicks it.
     void selectRow(const QString& listName, int row);
+    // Clicks the cell (row, column) of the list with the mouse, then double-clicks it, as the
+    // user opens a row.
+    void doubleClickRow(const QString& listName, int row, int column = 0);
 
     // With VELMOR_SCREENSHOTS naming a folder, saves the window as <name>.png there.
     void screenshot(const QString& name);
