@@ -33,7 +33,9 @@ for f in /usr/bin/velmor-kkt /usr/lib/velmor-kkt/velmor-kkt /usr/lib/velmor-kkt/
          /usr/share/icons/hicolor/scalable/apps/ru.velmor.kkt.svg \
          /usr/share/icons/hicolor/48x48/apps/ru.velmor.kkt.png \
          /usr/share/doc/velmor-kkt/copyright /usr/share/doc/velmor-kkt/changelog.gz \
-         /usr/share/man/man1/velmor-kkt.1.gz; do
+         /usr/share/man/man1/velmor-kkt.1.gz /usr/share/man/man1/velmor-kkt-cli.1.gz \
+         /usr/bin/velmor-kkt-cli /usr/lib/velmor-kkt/velmor-kkt-cli \
+         /usr/share/bash-completion/completions/velmor-kkt-cli; do
   grep -qx "$f" deb-files.txt || fail "$f is not in the .deb"
 done
 
