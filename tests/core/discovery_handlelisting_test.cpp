@@ -52,7 +52,8 @@ QByteArray readFile(const QString& path) {
 class FakeTool {
   public:
     QTemporaryDir dir;
-    explicit FakeTool(bool sleepAfter = false) {
+    explicit FakeTool(bool sleepAfter = false, const QString& folderTemplate = {})
+        : dir(folderTemplate.isEmpty() ? QDir::tempPath() + "/velmor-hs-XXXXXX" : folderTemplate) {
         QDir().mkpath(dir.filePath("Com"));
         QDir().mkpath(dir.filePath("seen"));
         const QString seen = dir.filePath("seen");
@@ -119,6 +120,21 @@ TEST(DiscoveryHandleListing, ProcessListGoesThroughAPrivateFileRemovedAfterTheRu
     ASSERT_FALSE(second.isEmpty());
     EXPECT_NE(second, path);
     EXPECT_FALSE(QFileInfo::exists(second));
+}
+
+// The program's folder reaches the tool whole, whatever characters it holds.
+TEST(DiscoveryHandleListing, AFolderWithBlanksAndLineBreaksIsOnePath) {
+    benchWithBusyCom5();
+    emu::VirtualPc pc;
+    FakeTool tool(false, QDir::tempPath() + QString::fromUtf8("/velmor hs\t\n\u00a0\"'-XXXXXX"));
+    ASSERT_TRUE(tool.dir.isValid());
+    app::LineLog view;
+    HandleListing listing(pc, view);
+    listing.start(tool.progdir());
+    ASSERT_TRUE(waitListing(listing)) << listing.lastError().toStdString();
+    EXPECT_TRUE(listing.lastError().isEmpty()) << listing.lastError().toStdString();
+    EXPECT_FALSE(tool.seen("path").isEmpty());
+    EXPECT_EQ(listing.lines().size(), 1);
 }
 
 TEST(DiscoveryHandleListing, FileRemovedWhenTheListingIsDestroyedMidRun) {
