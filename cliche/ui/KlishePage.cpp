@@ -637,10 +637,7 @@ void KlishePage::btnReplacePicClick() {
         return;
     }
     replaceTag_ = cbbPicNums->currentIndex();
-    QList<int> numbers;
-    for (int i = 0; i < cbbPicNums->count(); ++i)
-        numbers << entryNumber(cbbPicNums->itemText(i)).value_or(-1);
-    switch (replaceNumbered(fptr, numbers, replaceTag_, file)) {
+    switch (replaceNumbered(fptr, entryNumber(cbbPicNums->currentText()).value_or(-1), file)) {
         case Change::Done:
             btnGetKlisheClick(Sender::Replace);
             break;
@@ -660,10 +657,8 @@ void KlishePage::btnDelPicClick() {
     if (session().isP5()) {
         fptr.run(drv::members::clearPictures);
     } else {
-        QList<int> numbers;
-        for (int i = 0; i < cbbPicNums->count(); ++i)
-            numbers << entryNumber(cbbPicNums->itemText(i)).value_or(-1);
-        const Change change = deleteNumbered(fptr, numbers, cbbPicNums->currentIndex());
+        const Change change =
+            deleteNumbered(fptr, entryNumber(cbbPicNums->currentText()).value_or(-1));
         if (change == Change::NotRead) {
             ui().message(kPicturesNotRead);
             return;
@@ -700,15 +695,22 @@ void KlishePage::btnKlisheSaveClick() {
     const QString file = ui::FileDialog::save(this, filter, "txt", {}).fileName;
     if (file.isEmpty()) return;
     const QStringList rows = lines(actLV);
+    const auto refuse = [this, &file](const QString& why) {
+        ui().message(QStringLiteral("Не удалось записать файл \"%1\": %2")
+                         .arg(QDir::toNativeSeparators(file), why));
+    };
+    // nothing but a regular file is offered for replacing
+    if (const QString problem = saveTargetProblem(file); !problem.isEmpty()) {
+        refuse(problem);
+        return;
+    }
     if (QFileInfo::exists(file) &&
         ui::MessageBox::show(this, QStringLiteral("Файл уже существует, заменить?"),
                              ui::Icon::Warning, ui::appTitle(),
                              QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     QString error;
-    if (!saveClicheFile(file, rows, &error))
-        ui().message(QStringLiteral("Не удалось записать файл \"%1\": %2")
-                         .arg(QDir::toNativeSeparators(file), error));
+    if (!saveClicheFile(file, rows, &error)) refuse(error);
 }
 
 void KlishePage::btnKlisheOpenClick() {
