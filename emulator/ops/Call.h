@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <climits>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "emulator/Constants.h"
@@ -30,6 +32,10 @@ struct ObjectState {
     QHash<QString, QVariant> singleSettings, pendingSingle;
     std::shared_ptr<Register> opened;
     RecordsSession records;
+    // Whether a parameter set as text stands for a number. The automation object converts; the
+    // maker's C library keeps each parameter in the kind its setter gave, so an integer set
+    // with libfptr_set_param_str is no integer there.
+    bool textNumbers = true;
 };
 
 class Call {
@@ -46,9 +52,34 @@ class Call {
 
     bool has(std::string_view param) const { return object.in.contains(k(param)); }
     QVariant in(std::string_view param) const { return object.in.value(k(param)); }
-    int inInt(std::string_view param, int fallback = 0) const {
+    // The integer a parameter holds; nullopt when it is not set or holds no integer (a text
+    // counts only on an object that converts texts, see ObjectState::textNumbers).
+    std::optional<qint64> inNumber(std::string_view param) const {
         const QVariant v = in(param);
-        return v.isValid() ? v.toInt() : fallback;
+        bool ok = false;
+        qint64 n = 0;
+        switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+                n = v.toLongLong(&ok);
+                break;
+            case QMetaType::QString:
+                if (object.textNumbers) n = v.toString().trimmed().toLongLong(&ok);
+                break;
+            case QMetaType::Bool:
+            case QMetaType::Double:
+                if (object.textNumbers) n = v.toLongLong(&ok);
+                break;
+            default:
+                break;
+        }
+        return ok ? std::optional<qint64>(n) : std::nullopt;
+    }
+    int inInt(std::string_view param, int fallback = 0) const {
+        const auto n = inNumber(param);
+        return n && *n >= INT_MIN && *n <= INT_MAX ? int(*n) : fallback;
     }
     void out(std::string_view param, const QVariant& v) { object.out.insert(k(param), v); }
     void outId(int id, const QVariant& v) { object.out.insert(id, v); }

@@ -77,9 +77,8 @@ int closeShift(Call& c) {
 
 int doReport(Call& c) {
     Register& r = c.reg();
-    const QVariant typeParam = c.in(LIBFPTR_PARAM_REPORT_TYPE);
-    if (!typeParam.isValid()) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
-    const int type = typeParam.toInt();
+    if (!c.has(LIBFPTR_PARAM_REPORT_TYPE)) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
+    const int type = c.inInt(LIBFPTR_PARAM_REPORT_TYPE, -1);
     if (type == k(LIBFPTR_RT_CLOSE_SHIFT)) return closeShift(c);
     if (const int fault = printerFault(r)) return c.fail(fault);
     const QJsonObject extra{{QStringLiteral("type"), type}};
@@ -93,9 +92,9 @@ int doReport(Call& c) {
                           QStringLiteral("ИНФОРМАЦИЯ О ККТ\n%1\nЗН ККТ %2").arg(r.model, r.serial),
                           extra);
     } else if (type == k(LIBFPTR_RT_FN_DOC_BY_NUMBER)) {
-        bool ok = false;
-        const int n = c.in(LIBFPTR_PARAM_DOCUMENT_NUMBER).toString().trimmed().toInt(&ok);
-        if (!ok) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
+        const auto number = c.inNumber(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+        if (!number || *number < 0 || *number > INT_MAX) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
+        const int n = int(*number);
         if (!r.archive.document(n)) return c.fail(LIBFPTR_ERROR_FN_NO_MORE_DATA);
         QJsonObject e = extra;
         e.insert(QStringLiteral("document"), n);
