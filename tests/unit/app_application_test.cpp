@@ -20,7 +20,7 @@ TEST(Application, DriverNameErrorInAHandlerIsShownNotFatal) {
     QPushButton button(ui::btnValRead);
     struct NoUi : ui::IUi {
         void message(const QString&, ui::Icon, std::optional<QString>) override {}
-        bool confirm(const QString&) override { return true; }
+        bool confirm(const QString&, ui::Icon, bool) override { return true; }
         void processEvents() override {}
         void pause(int) override {}
     } noUi;
