@@ -25,6 +25,7 @@ QString errorText(int code) {
         {k(LIBFPTR_ERROR_NOT_SUPPORTED), QStringLiteral("Не поддерживается в данной версии")},
         {k(LIBFPTR_ERROR_INVALID_MODE), QStringLiteral("Неверный режим")},
         {k(LIBFPTR_ERROR_INVALID_PARAM), QStringLiteral("Неверный параметр")},
+        {k(LIBFPTR_ERROR_INVALID_SETTINGS), QStringLiteral("Неверные настройки связи")},
         {k(LIBFPTR_ERROR_INVALID_SUM), QStringLiteral("Неверная сумма")},
         {k(LIBFPTR_ERROR_NO_PAPER), QStringLiteral("Нет бумаги")},
         {k(LIBFPTR_ERROR_COVER_OPENED), QStringLiteral("Открыта крышка")},
@@ -52,6 +53,25 @@ QString errorText(int code) {
          QStringLiteral("Тип штрихкода не поддерживается")},
     };
     return texts.value(code, QStringLiteral("Ошибка %1").arg(code));
+}
+
+QString errorRecommendation(int code) {
+    using namespace drv::names;
+    static const QHash<int, QString> texts = {
+        {k(LIBFPTR_ERROR_CONNECTION_DISABLED), QStringLiteral("Установите соединение с ККТ")},
+        {k(LIBFPTR_ERROR_NO_CONNECTION),
+         QStringLiteral("Проверьте, что ККТ включена и подключена, и настройки связи")},
+        {k(LIBFPTR_ERROR_PORT_BUSY), QStringLiteral("Закройте программу, которая заняла порт")},
+        {k(LIBFPTR_ERROR_PORT_NOT_AVAILABLE),
+         QStringLiteral("Проверьте подключение ККТ и настройки порта")},
+        {k(LIBFPTR_ERROR_INVALID_SETTINGS), QStringLiteral("Проверьте настройки связи")},
+        {k(LIBFPTR_ERROR_NOT_SUPPORTED), QStringLiteral("Обновите драйвер или прошивку ККТ")},
+        {k(LIBFPTR_ERROR_NO_PAPER), QStringLiteral("Вставьте бумагу")},
+        {k(LIBFPTR_ERROR_COVER_OPENED), QStringLiteral("Закройте крышку ККТ")},
+        {k(LIBFPTR_ERROR_SHIFT_EXPIRED), QStringLiteral("Закройте смену")},
+        {k(LIBFPTR_ERROR_FN_NOT_FOUND), QStringLiteral("Проверьте подключение ФН")},
+    };
+    return texts.value(code);
 }
 
 }  // namespace emu

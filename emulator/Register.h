@@ -112,6 +112,8 @@ struct InjectedError {
 struct Register {
     // how it is reached
     QString com, device, ip;
+    // on USB (Port=USB finds it); nullopt: as the PC's devices say (Bench.cpp)
+    std::optional<bool> usb;
     int ipPort = 5555;
     QString platform = QStringLiteral("5");
     bool offline = false;

@@ -32,7 +32,6 @@ class VirtualRegister : public drv::IDispatch {
 
   private:
     std::optional<QVariant> accessor(const QString& method, const QVariantList& args);
-    std::shared_ptr<Register> openTarget() const;
     bool injectedError(Register& reg, const QString& method);
 
     mutable std::mutex mutex_;  // one driver object is one caller's at a time

@@ -11,8 +11,9 @@
 namespace drv::libfptr {
 namespace {
 
-// getSingleSetting reports no size: its values (ports, addresses, numbers) are short.
-constexpr int kSettingBuffer = 4096;
+// A first buffer for getSingleSetting, whose values (ports, addresses, numbers) are short; a
+// longer one is read again at the size the library reports.
+constexpr int kSettingBuffer = 256;
 
 QString comFileKey() {
     static const QString key = publishedConstant(QStringLiteral("LIBFPTR_SETTING_COM_FILE"))
@@ -163,9 +164,10 @@ std::optional<QVariant> LibraryDispatch::call(const QString& method, const QVari
     if (method == QLatin1String("getSingleSetting")) {
         if (!a.getSingleSetting) return std::nullopt;
         if (args.isEmpty()) return QVariant(-1);
-        std::vector<wchar_t> buf(kSettingBuffer, L'\0');
-        a.getSingleSetting(h, toWide(args[0].toString()).c_str(), buf.data(), int(buf.size()) - 1);
-        return QVariant(fromWide(buf.data(), qsizetype(buf.size())));
+        const std::wstring key = toWide(args[0].toString());
+        return QVariant(readText(
+            [&](wchar_t* buf, int size) { return a.getSingleSetting(h, key.c_str(), buf, size); },
+            kSettingBuffer));
     }
     if (method == QLatin1String("setSettings")) {
         if (!a.setSettings) return std::nullopt;

@@ -119,6 +119,13 @@ int printerFault(const Register& r);
 // prints it.
 int barcodeRefusal(Call& c);
 
+// The register `open` reaches with the object's applied connection settings; null when none.
+std::shared_ptr<Register> openTarget(const ObjectState& state);
+// Members about the object's settings and error that answer a value rather than a result
+// (getSingleSetting, getSettings, errorRecommendation); nullopt for any other member.
+std::optional<QVariant> connectionAccessor(ObjectState& state, const QString& method,
+                                           const QVariantList& args);
+
 // Each area of the register adds its operations.
 void addConnectionOperations(OperationTable& table);
 void addStatusOperations(OperationTable& table);

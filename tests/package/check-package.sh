@@ -30,6 +30,7 @@ dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' |
 for f in /usr/bin/velmor-kkt /usr/lib/velmor-kkt/velmor-kkt /usr/lib/velmor-kkt/Com/hs \
          /usr/lib/velmor-kkt/installed \
          /usr/lib/velmor-kkt/pf/set5x.ini /usr/lib/velmor-kkt/pf/set3x.ini \
+         /usr/lib/velmor-kkt/virtual-driver/libfptr10.so \
          /usr/share/applications/ru.velmor.kkt.desktop /usr/share/metainfo/ru.velmor.kkt.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/ru.velmor.kkt.svg \
          /usr/share/icons/hicolor/48x48/apps/ru.velmor.kkt.png \
@@ -65,6 +66,9 @@ if command -v rpmbuild >/dev/null; then
   for dir in /usr/share/man /usr/share/applications /usr/lib /usr/share/doc; do
     if rpm -qpl "$rpm" 2>/dev/null | grep -qx "$dir"; then fail "the .rpm owns $dir"; fi
   done
+  if rpm -qp --provides "$rpm" 2>/dev/null | grep -q libfptr10; then
+    fail "the .rpm provides libfptr10.so"
+  fi
   requires=$(rpm -qpR "$rpm" 2>/dev/null)
   for lib in 'libQt6Widgets.so.6' 'libQt6Network.so.6' 'libQt6Core.so.6'; do
     grep -q "$lib" <<<"$requires" || fail "the .rpm does not require $lib"
