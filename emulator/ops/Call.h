@@ -88,6 +88,10 @@ int printerFault(const Register& r);
 // prints it.
 int barcodeRefusal(Call& c);
 
+// Whether a parameter was set as an integer (as the driver's integer setter gives it), not as
+// text, a fraction or a flag.
+bool isIntegerValue(const QVariant& v);
+
 // The shift as fiscal operations see it: whether it ran past its 24 hours; opening it (its number,
 // fresh counters, the opening document) as the first fiscal operation of a closed shift does.
 bool shiftExpired(const Register& r);

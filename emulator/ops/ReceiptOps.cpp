@@ -20,7 +20,9 @@ using namespace drv::names;
 constexpr double kMaxMoney = 99'999'999.99;
 constexpr double kMaxQuantity = 99'999.999;
 
-bool isIntegral(const QVariant& v) {
+}  // namespace
+
+bool isIntegerValue(const QVariant& v) {
     switch (v.typeId()) {
         case QMetaType::Int:
         case QMetaType::UInt:
@@ -33,6 +35,8 @@ bool isIntegral(const QVariant& v) {
             return false;
     }
 }
+
+namespace {
 
 // Reads the call's parameters by kind; the first problem is kept as the driver's error code.
 class Params {
@@ -48,13 +52,13 @@ class Params {
     }
     std::optional<int> integerOf(const QVariant& v, bool required) {
         if (!v.isValid()) return missing(required);
-        if (!isIntegral(v)) return refuse(k(LIBFPTR_ERROR_INVALID_PARAM));
+        if (!isIntegerValue(v)) return refuse(k(LIBFPTR_ERROR_INVALID_PARAM));
         return v.toInt();
     }
     std::optional<double> number(std::string_view name, bool required) {
         const QVariant v = c_.in(name);
         if (!v.isValid()) return missing(required);
-        if (!isIntegral(v) && v.typeId() != QMetaType::Double)
+        if (!isIntegerValue(v) && v.typeId() != QMetaType::Double)
             return refuse(k(LIBFPTR_ERROR_INVALID_PARAM));
         const double d = v.toDouble();
         if (!std::isfinite(d)) return refuse(k(LIBFPTR_ERROR_INVALID_PARAM));
@@ -69,7 +73,7 @@ class Params {
     std::optional<bool> flag(std::string_view name) {
         const QVariant v = c_.in(name);
         if (!v.isValid()) return std::nullopt;
-        if (v.typeId() != QMetaType::Bool && !isIntegral(v))
+        if (v.typeId() != QMetaType::Bool && !isIntegerValue(v))
             return refuse(k(LIBFPTR_ERROR_INVALID_PARAM));
         return v.toBool();
     }
@@ -82,8 +86,7 @@ class Params {
   private:
     std::optional<QString> textOf(const QVariant& v, bool required) {
         if (!v.isValid()) return missing(required);
-        if (v.typeId() != QMetaType::QString)
-            return refuse(k(LIBFPTR_ERROR_INVALID_PARAM));
+        if (v.typeId() != QMetaType::QString) return refuse(k(LIBFPTR_ERROR_INVALID_PARAM));
         return v.toString();
     }
     std::nullopt_t missing(bool required) {
@@ -256,28 +259,22 @@ int doPayment(Call& c) {
     return c.ok();
 }
 
-// The value of tag 1199 for a LIBFPTR_TAX_ value.
-int vatCode(int tax) {
-    if (tax == k(LIBFPTR_TAX_VAT20) || tax == k(LIBFPTR_TAX_VAT18)) return 1;
-    if (tax == k(LIBFPTR_TAX_VAT10)) return 2;
-    if (tax == k(LIBFPTR_TAX_VAT120) || tax == k(LIBFPTR_TAX_VAT118)) return 3;
-    if (tax == k(LIBFPTR_TAX_VAT110)) return 4;
-    if (tax == k(LIBFPTR_TAX_VAT0)) return 5;
-    return 6;
-}
-
-// The tax in a sum that includes it, and the receipt's VAT tag that collects it.
+// What a LIBFPTR_TAX_ value means on a document: the code of tag 1199, the share of a sum that
+// includes the tax, and the receipt's VAT tag that collects it.
 struct Vat {
-    double rate = 0;  // share of the sum
+    int code = 6;
+    double rate = 0;
     const char* tag = "1105";
 };
 Vat vatOf(int tax) {
-    if (tax == k(LIBFPTR_TAX_VAT20) || tax == k(LIBFPTR_TAX_VAT18)) return {20.0 / 120.0, "1102"};
-    if (tax == k(LIBFPTR_TAX_VAT10)) return {10.0 / 110.0, "1103"};
-    if (tax == k(LIBFPTR_TAX_VAT0)) return {0, "1104"};
-    if (tax == k(LIBFPTR_TAX_VAT120) || tax == k(LIBFPTR_TAX_VAT118)) return {20.0 / 120.0, "1106"};
-    if (tax == k(LIBFPTR_TAX_VAT110)) return {10.0 / 110.0, "1107"};
-    return {0, "1105"};
+    if (tax == k(LIBFPTR_TAX_VAT20) || tax == k(LIBFPTR_TAX_VAT18))
+        return {1, 20.0 / 120.0, "1102"};
+    if (tax == k(LIBFPTR_TAX_VAT10)) return {2, 10.0 / 110.0, "1103"};
+    if (tax == k(LIBFPTR_TAX_VAT120) || tax == k(LIBFPTR_TAX_VAT118))
+        return {3, 20.0 / 120.0, "1106"};
+    if (tax == k(LIBFPTR_TAX_VAT110)) return {4, 10.0 / 110.0, "1107"};
+    if (tax == k(LIBFPTR_TAX_VAT0)) return {5, 0, "1104"};
+    return {};
 }
 
 QString money(double v) {
@@ -356,7 +353,7 @@ QJsonObject receiptDocument(const Register& r, const QHash<int, double>& paidByT
         QJsonObject item{
             {QStringLiteral("1030"), i.name},          {QStringLiteral("1079"), i.price},
             {QStringLiteral("1023"), i.quantity},      {QStringLiteral("1043"), i.sum},
-            {QStringLiteral("1199"), vatCode(i.tax)},  {QStringLiteral("1200"), itemVat},
+            {QStringLiteral("1199"), v.code},          {QStringLiteral("1200"), itemVat},
             {QStringLiteral("1212"), i.paymentObject}, {QStringLiteral("1214"), i.paymentMethod}};
         items.append(item);
     }

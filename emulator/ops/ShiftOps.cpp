@@ -82,7 +82,7 @@ int doReport(Call& c) {
     Register& r = c.reg();
     const QVariant typeParam = c.in(LIBFPTR_PARAM_REPORT_TYPE);
     if (!typeParam.isValid()) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
-    if (typeParam.typeId() != QMetaType::Int) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
+    if (!isIntegerValue(typeParam)) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
     const int type = typeParam.toInt();
     if (type == k(LIBFPTR_RT_CLOSE_SHIFT)) return closeShift(c);
     if (const int fault = printerFault(r)) return c.fail(fault);

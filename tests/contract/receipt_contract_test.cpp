@@ -204,5 +204,44 @@ TEST(ReceiptContract, EveryReceiptTypeAndTheRefusals) {
     EXPECT_EQ(t.value("receipt after cancel").toInt(), 0);
 }
 
+// validateJson runs the check step alone: the failing field, "nothing to check" for a query, and
+// a valid sale that is not sold.
+TEST(ReceiptContract, ValidateJsonChecksAndSellsNothing) {
+    const Runs r = runBoth(
+        [](drv::Fptr& f, Transcript& t) {
+            ASSERT_EQ(f.openSerialAuto("8"), 0);
+            const auto validate = [&](const QString& request) {
+                f.setParam("LIBFPTR_PARAM_JSON_DATA", request);
+                t.add(request, f.run("validateJson"));
+                t.add(request + " code", f.errorCode());
+                t.add(request + " text", f.errorDescription());
+            };
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_LAST_DOCUMENT"));
+            f.fnQueryData();
+            t.add("last before", f.getParamInt("LIBFPTR_PARAM_DOCUMENT_NUMBER"));
+            validate(
+                R"({"type": "sell", "items": [], "payments": [{"type": "cash", "sum": "1"}]})");
+            validate(R"({"type": "getDeviceStatus"})");
+            validate(R"({"type": "sell", "items": [{"type": "position", "name": "A", "price": 1,
+                "quantity": 1, "amount": 1}], "payments": [{"type": "cash", "sum": 1}]})");
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_LAST_DOCUMENT"));
+            f.fnQueryData();
+            t.add("last after", f.getParamInt("LIBFPTR_PARAM_DOCUMENT_NUMBER"));
+        },
+        inProcessVirtual, libraryVirtual);
+    EXPECT_TRUE(sameTranscript(r.inProcess, r.library));
+    const auto& e = r.library.entries();
+    ASSERT_EQ(e.size(), 11);
+    // entries: last before, then rc, code and text of each request, then last after
+    EXPECT_EQ(e[1].value.toInt(), -1);
+    EXPECT_EQ(e[2].value.toInt(), 501);
+    EXPECT_EQ(e[3].value.toString(),
+              "Поле \"payments[0].sum\" имеет неверный тип (ожидается \"number\")");
+    EXPECT_EQ(e[5].value.toInt(), 504);
+    EXPECT_EQ(e[7].value.toInt(), 0);  // the valid sale passes the check
+    EXPECT_EQ(e[8].value.toInt(), 0);
+    EXPECT_EQ(e[10].value, e[0].value);  // and sells nothing
+}
+
 }  // namespace
 }  // namespace contract
