@@ -126,6 +126,28 @@ std::shared_ptr<Register> openTarget(const ObjectState& state);
 std::optional<QVariant> connectionAccessor(ObjectState& state, const QString& method,
                                            const QVariantList& args);
 
+// Whether a parameter was set as an integer (as the driver's integer setter gives it), not as
+// text, a fraction or a flag.
+bool isIntegerValue(const QVariant& v);
+
+// The shift as fiscal operations see it: whether it ran past its 24 hours; opening it (its number,
+// fresh counters, the opening document) as the first fiscal operation of a closed shift does.
+bool shiftExpired(const Register& r);
+void resetShiftCounters(Register& r);
+void openShiftNow(Register& r);
+
+// The register's receipt once closed or cancelled: no type, its numbers kept.
+OpenReceipt closedReceipt(const Register& r, int documentNumber);
+// The document the open receipt becomes: its tags (shift, numbers, items, payments by kind, VAT
+// sums, operator, taxation system, registration and storage numbers). `paidByType` is what each
+// payment type paid net of change, `cashNet` the cash part.
+QJsonObject receiptDocument(const Register& r, const QHash<int, double>& paidByType,
+                            double cashNet);
+// The register's registration number (1037) as documents carry it, trimmed.
+QString registrationNumberOf(const Register& r);
+// The receipt's QR text (t=...&s=...&fn=...&i=...&fp=...&n=...) of a numbered, signed document.
+QString receiptQr(const QJsonObject& documentTlv);
+
 // Each area of the register adds its operations.
 void addConnectionOperations(OperationTable& table);
 void addStatusOperations(OperationTable& table);
@@ -134,6 +156,7 @@ void addSettingsOperations(OperationTable& table);
 void addShiftOperations(OperationTable& table);
 void addPrintOperations(OperationTable& table);
 void addPictureOperations(OperationTable& table);
+void addReceiptOperations(OperationTable& table);
 
 // What a printed text takes on paper: one line per line of the text, at most `width`
 // characters each. Without wrapping (LIBFPTR_TW_NONE) the rest of a longer line is cut off; by

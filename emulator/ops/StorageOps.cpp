@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 
 #include "driver/ValueText.h"
+#include "emulator/json/JsonTasks.h"
 #include "emulator/ops/Call.h"
 
 namespace emu {
@@ -107,6 +108,7 @@ int doProcessJson(Call& c) {
         c.outId(jsonParam, *raw);
         return c.ok();
     }
+    if (const auto handled = json::runTask(c, request.object())) return *handled;
     const bool storageTask =
         type == QLatin1String("getRegistrationInfo") || type == QLatin1String("getFnInfo") ||
         type == QLatin1String("getFnStatus") || type == QLatin1String("ofdExchangeStatus") ||
