@@ -64,23 +64,33 @@ QByteArray readableText(const QByteArray& raw, bool& repaired) {
 
 // Counts the section lines; a line that is neither blank, a comment, a section nor a key
 // marks the file as repaired. A line that opens a section without closing it would swallow
-// the lines after it into the section's name: it is blanked out of `text` and marks the file
-// as repaired too.
+// the lines after it into the section's name, a section without a name and keys before the
+// first section would be written ahead of every section at the next save: such lines are
+// blanked out of `text` and mark the file as repaired too.
 int sectionLines(QByteArray& text, bool& repaired) {
     int sections = 0;
     qsizetype start = 0;
+    const auto blank = [&](qsizetype from, qsizetype to) {
+        repaired = true;
+        std::fill(text.begin() + from, text.begin() + to, ' ');
+    };
     while (start < text.size()) {
         qsizetype end = text.indexOf('\n', start);
         if (end < 0) end = text.size();
         const QByteArray line = text.sliced(start, end - start).trimmed();
         const bool content = !line.isEmpty() && !line.startsWith(';') && !line.startsWith('#');
-        if (content && line.startsWith('[') && line.contains(']')) {
-            ++sections;
+        const qsizetype close = line.indexOf(']');
+        if (content && line.startsWith('[') && close > 0) {
+            if (line.sliced(1, close - 1).trimmed().isEmpty())
+                blank(start, end);
+            else
+                ++sections;
         } else if (content && line.startsWith('[')) {
-            repaired = true;
-            std::fill(text.begin() + start, text.begin() + end, ' ');
+            blank(start, end);
         } else if (content && !line.contains('=')) {
             repaired = true;
+        } else if (content && sections == 0) {
+            blank(start, end);
         }
         start = end + 1;
     }

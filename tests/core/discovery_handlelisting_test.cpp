@@ -56,20 +56,22 @@ class FakeTool {
         : dir(folderTemplate.isEmpty() ? QDir::tempPath() + "/velmor-hs-XXXXXX" : folderTemplate) {
         QDir().mkpath(dir.filePath("Com"));
         QDir().mkpath(dir.filePath("seen"));
-        const QString seen = dir.filePath("seen");
         QFile f(dir.filePath("Com/hs"));
         f.open(QIODevice::WriteOnly);
+        // the folder is found from the script's own path, so any character in it is safe
         f.write(
             QStringLiteral("#!/bin/sh\n"
+                           "seen=\"${0%/Com/hs}/seen\"\n"
                            "[ \"$3\" = --from ] || exit 2\n"
-                           "stat -c '%a %u' \"$4\" > '%1/mode'\n"
-                           "cp \"$4\" '%1/copy'\n"
+                           "stat -c '%a %u' \"$4\" > \"$seen/mode\"\n"
+                           "cp \"$4\" \"$seen/copy\"\n"
                            // written whole before the test can see it
-                           "printf '%s' \"$4\" > '%1/path.part' && mv '%1/path.part' '%1/path'\n"
+                           "printf '%s' \"$4\" > \"$seen/path.part\" && "
+                           "mv \"$seen/path.part\" \"$seen/path\"\n"
                            "printf '%s\\n' 'explorer.exe pid: 2216 C:\\Windows\\explorer.exe'\n"
                            "printf '%s\\n' '  0004: File  (RW-)   \\Device\\atol-usbcom_proxy3'\n"
-                           "%2\n")
-                .arg(seen, sleepAfter ? "exec sleep 30" : "")
+                           "%1\n")
+                .arg(sleepAfter ? "exec sleep 30" : "")
                 .toUtf8());
         f.close();
         f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
