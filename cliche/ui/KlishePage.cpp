@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -32,6 +33,18 @@
 #include "cliche/Markup.h"
 #include "cliche/Pictures.h"
 #include "driver/Fptr.h"
+
+// The font the program carries for the display form's font mark; outside any namespace, as the
+// resource's initialiser wants.
+static QString markFontFamily() {
+    static const QString family = [] {
+        Q_INIT_RESOURCE(cliche_fonts);
+        const int id =
+            QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/NotoSansRunic-Regular.ttf"));
+        return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
+    }();
+    return family;
+}
 
 namespace cliche {
 
@@ -82,6 +95,7 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     for (auto* list : {lvKlishe, lvFooter}) list->horizontalHeader()->setStretchLastSection(true);
     actLV = lvKlishe;
     lvFooter->hide();
+    useMarkFont();
 
     PnlRename = named<QFrame>(lvKlishe->viewport(), "PnlRename");
     edtItemRename = named<QLineEdit>(PnlRename, "edtItemRename");
@@ -387,6 +401,18 @@ void KlishePage::rbKlisheModeClick(bool footer) {
         chosen->selectRow(remembered);
         lvKlisheItemClick(chosen, remembered);
     }
+}
+
+void KlishePage::useMarkFont() {
+    // the rows keep the page's font; the carried font follows it for the marks it lacks
+    QFont f = font();
+    if (!markFontFamily().isEmpty()) f.setFamilies({f.family(), markFontFamily()});
+    for (auto* list : {lvKlishe, lvFooter}) list->setFont(f);
+}
+
+void KlishePage::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) useMarkFont();
+    Page::changeEvent(event);
 }
 
 // ---- formatting ----
