@@ -138,6 +138,7 @@ std::optional<SettingsRead> readSettings(drv::Fptr& fptr, ui::IUi& ui, const QSt
         ui.message(error, ui::Icon::Error);
         return std::nullopt;
     }
+    ui.processEvents();
     SettingsRead read{std::move(*catalogue), {}};
     read.rows = layoutSettings(table, read.catalogue);
     return read;
