@@ -47,6 +47,16 @@ void installCatalogues(GuiHarness& h) {
         QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/pf/") + f, h.progdir() + "/pf/" + f);
 }
 
+// The catalogues in place, the demo register connected and its settings read on the tab; false
+// when the register could not be connected.
+bool readDemoRegister(GuiHarness& h) {
+    installCatalogues(h);
+    if (!connectTo(h, "5")) return false;
+    h.selectTab("tabSet");
+    h.click("btnGenSet");
+    return true;
+}
+
 int rowOf(const QList<QStringList>& rows, const QString& id) {
     for (int i = 0; i < rows.size(); ++i)
         if (rows[i].value(0) == id) return i;
@@ -107,10 +117,7 @@ class TestSettingsPage : public QObject {
 
     void demoRegisterShowsGroupsInOrder() {
         GuiHarness h;
-        installCatalogues(h);
-        QVERIFY(connectTo(h, "5"));
-        h.selectTab("tabSet");
-        h.click("btnGenSet");
+        QVERIFY(readDemoRegister(h));
         QVERIFY(h.messageTexts().isEmpty());
         auto* list = h.list("lvSetKKM");
         const auto rows = h.rows("lvSetKKM");
@@ -138,10 +145,7 @@ class TestSettingsPage : public QObject {
     void editSaveWithARefusedValueAndExport() {
         useSmallTable();
         GuiHarness h;
-        installCatalogues(h);
-        QVERIFY(connectTo(h, "5"));
-        h.selectTab("tabSet");
-        h.click("btnGenSet");
+        QVERIFY(readDemoRegister(h));
         QVERIFY(h.messageTexts().isEmpty());
         auto* list = h.list("lvSetKKM");
         auto rows = h.rows("lvSetKKM");
@@ -315,10 +319,7 @@ class TestSettingsPage : public QObject {
             };
         });
         GuiHarness h;
-        installCatalogues(h);
-        QVERIFY(connectTo(h, "5"));
-        h.selectTab("tabSet");
-        h.click("btnGenSet");
+        QVERIFY(readDemoRegister(h));
         QVERIFY(h.messageTexts().isEmpty());
         auto* list = h.list("lvSetKKM");
         const auto rows = h.rows("lvSetKKM");
@@ -411,10 +412,7 @@ class TestSettingsPage : public QObject {
     void connectingAgainForgetsTheReading() {
         useSmallTable();
         GuiHarness h;
-        installCatalogues(h);
-        QVERIFY(connectTo(h, "5"));
-        h.selectTab("tabSet");
-        h.click("btnGenSet");
+        QVERIFY(readDemoRegister(h));
         QVERIFY(h.rows("lvSetKKM").size() > 0);
         h.window()->resetViews();
         QCOMPARE(h.rows("lvSetKKM").size(), 0);
