@@ -269,11 +269,16 @@ Job jobOf(const Options& o) {
 
 void writeOutcome(const Options& o, const Outcome& out, bool several) {
     if (o.command == QLatin1String("metrics") || o.command == QLatin1String("archive")) return;
-    if (!out.answered) return;
+    // JSON gives one object per register: one that gave no report says why.
     if (o.format == Format::Json && reportNamed(o.command)) {
-        if (!out.data.isEmpty()) writeOut(jsonLine(withTarget(out.data, out)));
+        QJsonObject data = out.data;
+        if (data.isEmpty())
+            data.insert("error", out.errors.isEmpty() ? QStringLiteral("no answer")
+                                                      : out.errors.join(QStringLiteral("; ")));
+        writeOut(jsonLine(withTarget(data, out)));
         return;
     }
+    if (!out.answered) return;
     if (out.output.isEmpty()) return;
     QStringList lines = out.output.split('\n');
     if (several && o.command != QLatin1String("scan"))

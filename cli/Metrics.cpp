@@ -1,7 +1,6 @@
 #include "cli/Metrics.h"
 
 #include <QSaveFile>
-#include <cmath>
 
 #include "cli/Run.h"
 #include "driver/Fptr.h"
@@ -24,11 +23,6 @@ std::optional<QDateTime> moment(const drv::JsonAnswer& answer, const QString& pa
     return dt;
 }
 
-double rounded(double v, int digits) {
-    const double scale = std::pow(10.0, digits);
-    return std::round(v * scale) / scale;
-}
-
 QString labelValue(const QString& text) {
     QString out = text;
     out.replace('\\', QLatin1String("\\\\"))
@@ -47,17 +41,20 @@ struct Family {
     const char* key;  // key in the figures; "" for reachability
 };
 
+// Times are in seconds, the exposition format's base unit, so that rules divide as they need.
 const Family kFamilies[] = {
     {"velmor_kkt_up", "Whether the register answered (1) or not (0).", ""},
-    {"velmor_kkt_fn_expiry_days", "Days until the fiscal storage expires.", "fnExpiryDays"},
+    {"velmor_kkt_fn_expires_in_seconds",
+     "Seconds until the fiscal storage expires (negative once it has).", "fnExpiresIn"},
     {"velmor_kkt_fn_warning", "Fiscal storage warnings, 1 when set.", "fnWarnings"},
     {"velmor_kkt_ofd_unsent_documents", "Documents not yet sent to the OFD.", "unsentDocuments"},
-    {"velmor_kkt_ofd_oldest_unsent_hours", "Age of the oldest document not sent to the OFD.",
-     "oldestUnsentHours"},
-    {"velmor_kkt_ofd_last_exchange_seconds", "Seconds since the last exchange with the OFD.",
-     "lastExchangeSeconds"},
+    {"velmor_kkt_ofd_oldest_unsent_age_seconds",
+     "Age of the oldest document not sent to the OFD (0 when none).", "oldestUnsentAge"},
+    {"velmor_kkt_ofd_last_exchange_age_seconds", "Seconds since the last exchange with the OFD.",
+     "lastExchangeAge"},
     {"velmor_kkt_shift_open", "Whether a shift is open (1) or not (0).", "shiftOpen"},
-    {"velmor_kkt_shift_open_hours", "Hours since the open shift was opened.", "shiftOpenHours"},
+    {"velmor_kkt_shift_open_age_seconds", "Seconds since the open shift was opened.",
+     "shiftOpenAge"},
 };
 
 }  // namespace
@@ -68,7 +65,7 @@ QJsonObject readMetrics(drv::Fptr& f, const QDateTime& now) {
     const auto info =
         drv::JsonAnswer::parse(f.jsonTask(QStringLiteral(R"({"type": "getFnInfo"})")));
     if (const auto validity = moment(info, QStringLiteral("fnInfo.validityDate")))
-        m.insert("fnExpiryDays", rounded(now.secsTo(*validity) / 86400.0, 2));
+        m.insert("fnExpiresIn", double(now.secsTo(*validity)));
     QJsonObject warnings;
     for (const auto& w : kFnWarnings)
         if (const auto text = info.text(QStringLiteral("fnInfo.warnings.") + w))
@@ -81,11 +78,10 @@ QJsonObject readMetrics(drv::Fptr& f, const QDateTime& now) {
         const int unsent = count->toInt();
         m.insert("unsentDocuments", unsent);
         const auto oldest = moment(exchange, QStringLiteral("status.notSentFirstDocDateTime"));
-        m.insert("oldestUnsentHours",
-                 unsent > 0 && oldest ? rounded(oldest->secsTo(now) / 3600.0, 2) : 0.0);
+        m.insert("oldestUnsentAge", unsent > 0 && oldest ? double(oldest->secsTo(now)) : 0.0);
     }
     if (const auto last = moment(exchange, QStringLiteral("errors.lastSuccessConnectionDateTime")))
-        m.insert("lastExchangeSeconds", double(last->secsTo(now)));
+        m.insert("lastExchangeAge", double(last->secsTo(now)));
 
     f.setParam(LIBFPTR_PARAM_DATA_TYPE, f.c(LIBFPTR_DT_SHIFT_STATE));
     if (f.queryData() == 0) {
@@ -94,8 +90,7 @@ QJsonObject readMetrics(drv::Fptr& f, const QDateTime& now) {
         m.insert("shiftOpen", open ? 1 : 0);
         const QDateTime expires = f.getParamDateTime(LIBFPTR_PARAM_DATE_TIME);
         if (open && expires.isValid())
-            m.insert("shiftOpenHours",
-                     rounded(expires.addSecs(-kShiftSeconds).secsTo(now) / 3600.0, 2));
+            m.insert("shiftOpenAge", double(expires.addSecs(-kShiftSeconds).secsTo(now)));
     }
     return m;
 }

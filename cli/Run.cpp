@@ -140,7 +140,7 @@ qint64 callsOfThisThread() {
 void CollectingUi::message(const QString& text, ui::Icon, std::optional<QString>) {
     messages << text;
 }
-bool CollectingUi::confirm(const QString&) {
+bool CollectingUi::confirm(const QString&, ui::Icon, bool) {
     return false;
 }
 void CollectingUi::processEvents() {}

@@ -49,7 +49,7 @@ QString driverError(drv::Fptr& f);
 class CollectingUi : public ui::IUi {
   public:
     void message(const QString& text, ui::Icon icon, std::optional<QString> caption) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, ui::Icon icon, bool cancelByDefault) override;
     void processEvents() override;
     void pause(int ms) override;
     QStringList messages;

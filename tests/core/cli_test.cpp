@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,13 +33,13 @@ QProcessEnvironment environment(const QString& bench = kData + "bench.json") {
     return env;
 }
 
-struct Run {
+struct Result {
     QByteArray out;
     QByteArray err;
     int code = -1;
 };
 
-Run runCli(const QStringList& args, const QProcessEnvironment& env = environment()) {
+Result runCli(const QStringList& args, const QProcessEnvironment& env = environment()) {
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(kProgram, args);
@@ -46,7 +47,8 @@ Run runCli(const QStringList& args, const QProcessEnvironment& env = environment
     return {p.readAllStandardOutput(), p.readAllStandardError(), p.exitCode()};
 }
 
-// A golden file may hold "{clock}" where the register's own clock is shown.
+// A golden file may hold "{clock}" where the register's own clock is shown (VELMOR_UPDATE_GOLDEN
+// writes the clock itself: put the mark back).
 bool matchesGolden(const QByteArray& actual, const QByteArray& golden) {
     QString pattern = QRegularExpression::escape(QString::fromUtf8(golden));
     pattern.replace(QRegularExpression::escape("{clock}"),
@@ -66,6 +68,7 @@ struct Case {
 const Case kCases[] = {
     {"scan", "scan.txt", 1},
     {"status --port COM5", "status.txt", 0},
+    {"status --port COM5 --format json", "status.json", 0},
     {"registration --port com6 --format csv", "registration.csv", 0},
     {"fn --port COM5 --format csv --encoding cp1251", "fn-cp1251.csv", 0},
     {"fn --all --format json", "fn.json", 1},
@@ -86,7 +89,7 @@ TEST(Cli, CommandsGiveTheGoldenOutputAndExitCode) {
     const bool update = qEnvironmentVariableIsSet("VELMOR_UPDATE_GOLDEN");
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.args);
-        const Run r = runCli(QString::fromUtf8(c.args).split(' '));
+        const Result r = runCli(QString::fromUtf8(c.args).split(' '));
         EXPECT_EQ(r.code, c.code) << r.err.constData();
         const QString golden = QString::fromUtf8(c.golden);
         if (golden.isEmpty()) {
@@ -105,7 +108,7 @@ TEST(Cli, CommandsGiveTheGoldenOutputAndExitCode) {
 }
 
 TEST(Cli, FailingRegistersAreNamedOnStandardError) {
-    const Run r = runCli({"fn", "--all", "--format", "json"});
+    const Result r = runCli({"fn", "--all", "--format", "json"});
     EXPECT_TRUE(r.err.contains("COM7: (2) ")) << r.err.constData();
     EXPECT_FALSE(r.err.contains("COM5")) << r.err.constData();
 }
@@ -124,22 +127,37 @@ TEST(Cli, MetricsFilePassesPromtool) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kkt.prom"});
 }
 
-TEST(Cli, InterruptedArchiveLeavesWholeLinesAndResumes) {
+// The bench with every driver call taking `latencyMs`, written into `dir`.
+QString slowBench(const QTemporaryDir& dir, int latencyMs) {
     QFile source(kData + "bench.json");
-    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(source.open(QIODevice::ReadOnly));
     QJsonObject bench = QJsonDocument::fromJson(source.readAll()).object();
     QJsonObject pc = bench["pc"].toObject();
-    pc["latencyMs"] = 10;
+    pc["latencyMs"] = latencyMs;
     bench["pc"] = pc;
-    QTemporaryDir dir;
-    const QString slowBench = dir.filePath("slow.json");
-    QFile slow(slowBench);
-    ASSERT_TRUE(slow.open(QIODevice::WriteOnly));
+    const QString path = dir.filePath("slow.json");
+    QFile slow(path);
+    EXPECT_TRUE(slow.open(QIODevice::WriteOnly));
     slow.write(QJsonDocument(bench).toJson());
-    slow.close();
+    return path;
+}
 
+TEST(Cli, RegisterOutOfTimeIsNamedAndLeftBehind) {
+    QTemporaryDir dir;
+    QElapsedTimer clock;
+    clock.start();
+    const Result r = runCli({"status", "--port", "COM5", "--port", "COM6", "--timeout", "0.5"},
+                            environment(slowBench(dir, 2000)));
+    EXPECT_LT(clock.elapsed(), 8000);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("COM5: no answer within 0.5 s")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("COM6: no answer within 0.5 s")) << r.err.constData();
+}
+
+TEST(Cli, InterruptedArchiveLeavesWholeLinesAndResumes) {
+    QTemporaryDir dir;
     QProcess p;
-    p.setProcessEnvironment(environment(slowBench));
+    p.setProcessEnvironment(environment(slowBench(dir, 10)));
     p.start(kProgram, {"archive", "--port", "COM5", "--from", "1", "--to", "200"});
     QByteArray out;
     while (out.count('\n') < 3 && p.waitForReadyRead(30000)) out += p.readAllStandardOutput();
@@ -156,7 +174,7 @@ TEST(Cli, InterruptedArchiveLeavesWholeLinesAndResumes) {
     const int next = int(lines.size()) + 1;
     EXPECT_TRUE(p.readAllStandardError().contains(
         QStringLiteral("resume with --from %1").arg(next).toUtf8()));
-    const Run rest =
+    const Result rest =
         runCli({"archive", "--port", "COM5", "--from", QString::number(next), "--to", "200"});
     ASSERT_EQ(rest.code, 0) << rest.err.constData();
     const QList<QByteArray> restLines = rest.out.trimmed().split('\n');
