@@ -1,5 +1,7 @@
 #include "cli/Command.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -187,6 +189,7 @@ void exportArchive(drv::Fptr& f, const Options& o, Outcome& out) {
     const qint64 first = *o.from;
     const qint64 total = std::max<qint64>(0, last - first + 1);
     const bool showProgress = total >= 100;
+    const bool terminal = ::isatty(::fileno(stderr));
     if (o.format == Format::Csv)
         writeOut(encodeLines(
             {QStringLiteral("number;type;dateTime;shift;total;cash;electronic;tags")}, o.cp1251));
@@ -212,14 +215,15 @@ void exportArchive(drv::Fptr& f, const Options& o, Outcome& out) {
             lastReport = clock.elapsed();
             const double rate = done * 1000.0 / std::max<qint64>(1, clock.elapsed());
             const qint64 left = rate > 0 ? qint64((total - done) / rate) : 0;
-            const QByteArray progress = QStringLiteral("\r%1/%2 documents, %3/s, %4 left")
+            // On a terminal the line is rewritten in place; in a log each report is a line.
+            const QByteArray progress = QStringLiteral("%1/%2 documents, %3/s, %4 left%5")
                                             .arg(done)
                                             .arg(total)
                                             .arg(rate, 0, 'f', 1)
                                             .arg(duration(left))
+                                            .arg(QLatin1Char(terminal && n < last ? '\r' : '\n'))
                                             .toUtf8();
             std::fwrite(progress.constData(), 1, size_t(progress.size()), stderr);
-            if (n == last) std::fputc('\n', stderr);
             std::fflush(stderr);
         }
     }

@@ -172,8 +172,13 @@ TEST(Cli, InterruptedArchiveLeavesWholeLinesAndResumes) {
         ASSERT_EQ(QJsonDocument::fromJson(lines[i]).object()["number"].toInt(), i + 1);
 
     const int next = int(lines.size()) + 1;
-    EXPECT_TRUE(p.readAllStandardError().contains(
-        QStringLiteral("resume with --from %1").arg(next).toUtf8()));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_TRUE(err.contains(QStringLiteral("resume with --from %1").arg(next).toUtf8()))
+        << err.constData();
+    EXPECT_TRUE(QRegularExpression("\\d+/200 documents, [\\d.]+/s, \\d\\d:\\d\\d:\\d\\d left\n")
+                    .match(QString::fromUtf8(err))
+                    .hasMatch())
+        << err.constData();
     const Result rest =
         runCli({"archive", "--port", "COM5", "--from", QString::number(next), "--to", "200"});
     ASSERT_EQ(rest.code, 0) << rest.err.constData();
