@@ -29,9 +29,9 @@ QByteArray benchJson(int latencyMs) {
         const QString parent = QStringLiteral("7&%1&0&").arg(0x2C8A0000 + i, 8, 16);
         serialcomm.append(QJsonObject{
             {"value", QStringLiteral("\\Device\\atol-usbcom_proxy%1").arg(2 * i)}, {"port", com}});
-        serialcomm.append(QJsonObject{
-            {"value", QStringLiteral("\\Device\\atol-usbcom_proxy%1").arg(2 * i + 1)},
-            {"port", eou}});
+        serialcomm.append(
+            QJsonObject{{"value", QStringLiteral("\\Device\\atol-usbcom_proxy%1").arg(2 * i + 1)},
+                        {"port", eou}});
         pnp.append(QJsonObject{{"caption", QStringLiteral("ATOL USB Virtual COM (%1)").arg(com)},
                                {"id", "USB\\VID_2912&PID_0005&MI_00\\" + parent + "0000"}});
         pnp.append(QJsonObject{{"caption", QStringLiteral("ATOL USB Virtual COM (%1)").arg(eou)},
@@ -81,9 +81,10 @@ int main(int argc, char** argv) {
         QFile log(logPath);
         log.open(QIODevice::ReadOnly);
         const qsizetype calls = log.readAll().count("\"method\"");
-        std::printf("%2d ms per call: %6.2f s wall, %d registers reported (exit %d), %.1f driver "
-                    "calls per register\n",
-                    latency, seconds, up, p.exitCode(), double(calls) / kRegisters);
+        std::printf(
+            "%2d ms per call: %6.2f s wall, %d registers reported (exit %d), %.1f driver "
+            "calls per register\n",
+            latency, seconds, up, p.exitCode(), double(calls) / kRegisters);
     }
     return 0;
 }
