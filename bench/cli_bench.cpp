@@ -24,8 +24,10 @@ QByteArray benchJson(int latencyMs) {
     QJsonObject ports;
     const QJsonObject model = bench["registers"].toArray().first().toObject();
     for (int i = 0; i < kRegisters; ++i) {
-        const QString com = QStringLiteral("COM%1").arg(10 + 2 * i);
-        const QString eou = QStringLiteral("COM%1").arg(11 + 2 * i);
+        // Three-digit numbers only: the scan knows a port by its name within the device's
+        // caption, and COM10 stands within "(COM101)".
+        const QString com = QStringLiteral("COM%1").arg(110 + 2 * i);
+        const QString eou = QStringLiteral("COM%1").arg(111 + 2 * i);
         const QString parent = QStringLiteral("7&%1&0&").arg(0x2C8A0000 + i, 8, 16);
         serialcomm.append(QJsonObject{
             {"value", QStringLiteral("\\Device\\atol-usbcom_proxy%1").arg(2 * i)}, {"port", com}});
@@ -77,12 +79,14 @@ int main(int argc, char** argv) {
         p.start(program, {"metrics", "--all", "--timeout", "120"});
         p.waitForFinished(-1);
         const double seconds = t.elapsed() / 1000.0;
-        const int up = int(p.readAllStandardOutput().count("velmor_kkt_up{"));
+        int up = 0;
+        for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+            if (line.startsWith("velmor_kkt_up{") && line.endsWith("} 1")) ++up;
         QFile log(logPath);
         log.open(QIODevice::ReadOnly);
         const qsizetype calls = log.readAll().count("\"method\"");
         std::printf(
-            "%2d ms per call: %6.2f s wall, %d registers reported (exit %d), %.1f driver "
+            "%2d ms per call: %6.2f s wall, %d registers up (exit %d), %.1f driver "
             "calls per register\n",
             latency, seconds, up, p.exitCode(), double(calls) / kRegisters);
     }

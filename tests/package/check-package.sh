@@ -5,6 +5,7 @@
 #   check-package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -101,6 +102,19 @@ grep -qx "settings file: $home/.config/velmor-kkt/set.ini (created at the first 
   fail "the settings file is not in the user's folder"
 grep -q "^catalogue pf/set5x.ini: [0-9]* settings" <<<"$paths" || fail "catalogue not found"
 grep -qx "handle listing Com/hs: found" <<<"$paths" || fail "hs not found"
+
+# The command-line program beside it: without Qt Widgets, it reads the three-register bench
+# through the installed program's own driver choice.
+cli="$work/root/usr/bin/velmor-kkt-cli"
+"$cli" --help | grep -q '^Usage: velmor-kkt-cli' || fail "velmor-kkt-cli --help"
+if readelf -d "$work/root/usr/lib/velmor-kkt/velmor-kkt-cli" | grep -q libQt6Widgets; then
+  fail "velmor-kkt-cli links Qt Widgets"
+fi
+cp "$here/../data/cli/bench.json" "$work/cli-bench.json"
+chmod 644 "$work/cli-bench.json"
+fn=$(VELMOR_BENCH="$work/cli-bench.json" "${as_user[@]}" "$cli" fn --port COM5 --format json) ||
+  fail "velmor-kkt-cli fn: $fn"
+grep -q '"fnSerialNumber":"7380440700000001"' <<<"$fn" || fail "velmor-kkt-cli fn gave $fn"
 
 # Starts the installed program as "$@" with HOME=$1's folder, lets it come up and ends it with
 # SIGTERM; its settings must then be in that home's configuration folder.
