@@ -142,6 +142,33 @@ QString slowBench(const QTemporaryDir& dir, int latencyMs) {
     return path;
 }
 
+// The alert rules of docs/cli.md fire on the bench's expiring storage and unsent documents.
+TEST(Cli, DocumentedAlertRulesFire) {
+    const QString promtool = QStandardPaths::findExecutable("promtool");
+    if (promtool.isEmpty()) GTEST_SKIP() << "promtool missing: run .ci/install-deps";
+    QFile doc(VELMOR_SOURCE_DIR "/docs/cli.md");
+    ASSERT_TRUE(doc.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const qsizetype start = text.indexOf("    groups:");
+    ASSERT_GE(start, 0);
+    QStringList rules;
+    for (const QString& line : text.mid(start).split('\n')) {
+        if (!line.isEmpty() && !line.startsWith("    ")) break;
+        rules << line.mid(4);
+    }
+    QTemporaryDir dir;
+    QFile rulesFile(dir.filePath("kkt-rules.yml"));
+    ASSERT_TRUE(rulesFile.open(QIODevice::WriteOnly));
+    rulesFile.write(rules.join('\n').toUtf8());
+    rulesFile.close();
+    ASSERT_TRUE(QFile::copy(kData + "alerts-test.yml", dir.filePath("alerts-test.yml")));
+    QProcess check;
+    check.setWorkingDirectory(dir.path());
+    check.start(promtool, {"test", "rules", "alerts-test.yml"});
+    check.waitForFinished(60000);
+    EXPECT_EQ(check.exitCode(), 0) << check.readAll().constData();
+}
+
 TEST(Cli, RegisterOutOfTimeIsNamedAndLeftBehind) {
     QTemporaryDir dir;
     QElapsedTimer clock;
