@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/QtTranslation.h"
 #include "app/SavedList.h"
 #include "app/Ui.h"
 #include "app/ui/Application.h"
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--paths") == 0) return printPaths(argc, argv);
     app::Application app(argc, argv);
+    app::installQtTranslation();
     app::Program program;
     try {
         program = app::createProgram();

@@ -216,6 +216,27 @@ class TestWindowConventions : public QObject {
         const QStringList terminated = vpc->actions().filter("terminate").mid(before);
         QCOMPARE(terminated, QStringList({"terminate 5150"}));  // the first one only
     }
+
+    // Qt's own boxes, file dialogs and network errors speak Russian.
+    void qtTextsAreRussian() {
+        GuiHarness h;
+        const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Ok |
+                            QMessageBox::Save,
+                        h.window());
+        for (auto* b : box.buttons()) QVERIFY2(!b->text().contains(latin), qPrintable(b->text()));
+        QFileDialog dialog(h.window());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        for (auto* b : dialog.findChildren<QPushButton*>())
+            if (!b->text().isEmpty()) QVERIFY2(!b->text().contains(latin), qPrintable(b->text()));
+        for (const char* error : {"Insecure redirect", "Host %1 not found", "Connection refused"}) {
+            const QString text = QCoreApplication::translate("QNetworkReplyHttpImpl", error) +
+                                 QCoreApplication::translate("QNativeSocketEngine", error) +
+                                 QCoreApplication::translate("QAbstractSocket", error);
+            QVERIFY2(text.contains(QRegularExpression(QStringLiteral("[А-Яа-я]"))), error);
+        }
+    }
 };
 
 QTEST_MAIN(TestWindowConventions)
