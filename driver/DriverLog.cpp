@@ -66,6 +66,13 @@ void DriverLog::printed(const QString& kind, const QString& text, const QJsonObj
     append(std::move(o));
 }
 
+void DriverLog::message(const QString& label, const QString& tag, int level, const QString& text) {
+    if (!enabled()) return;
+    QJsonObject o{{"log", tag}, {"level", level}, {"text", text}};
+    if (!label.isEmpty()) o.insert("label", label);
+    append(std::move(o));
+}
+
 void DriverLog::append(QJsonObject line) {
     line.insert("t", QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
     QByteArray bytes = QJsonDocument(line).toJson(QJsonDocument::Compact);

@@ -27,6 +27,9 @@ class DriverLog {
     void call(int objectId, const QString& method, const QVariantList& args, const QVariant& result,
               int errorCode);
     void printed(const QString& kind, const QString& text, const QJsonObject& extra = {});
+    // A line a program writes into the driver's log (libfptr_log_write): its tag, level and
+    // text, and the label of the driver object it came through (empty for none).
+    void message(const QString& label, const QString& tag, int level, const QString& text);
 
   private:
     DriverLog();

@@ -186,6 +186,38 @@ std::shared_ptr<Register> World::findByAddress(const QString& ip, int port) cons
     return nullptr;
 }
 
+bool World::onUsb(const Register& reg) const {
+    if (reg.usb) return *reg.usb;
+    if (reg.device.startsWith(QLatin1String("/dev/ttyACM"))) return true;
+    if (reg.com.isEmpty()) return false;
+    const QString caption = QStringLiteral("(%1)").arg(reg.com);
+    std::lock_guard lock(mutex_);
+    for (const auto& p : pc_.value(QStringLiteral("pnp")).toArray()) {
+        const QJsonObject o = p.toObject();
+        if (o.value(QStringLiteral("caption")).toString().contains(caption, Qt::CaseInsensitive) &&
+            o.value(QStringLiteral("id"))
+                .toString()
+                .contains(QLatin1String("VID_2912"), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+std::shared_ptr<Register> World::findUsb(const QString& devicePath) const {
+    std::vector<std::shared_ptr<Register>> registers;
+    {
+        std::lock_guard lock(mutex_);
+        registers = registers_;
+    }
+    for (const auto& r : registers) {
+        if (!onUsb(*r)) continue;
+        if (devicePath.isEmpty() || r->device == devicePath ||
+            r->com.compare(devicePath, Qt::CaseInsensitive) == 0)
+            return r;
+    }
+    return nullptr;
+}
+
 bool World::pcHasPort(const QString& comFile) const {
     std::lock_guard lock(mutex_);
     for (const auto& p : pc_.value(QStringLiteral("serialcomm")).toArray()) {

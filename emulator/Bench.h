@@ -36,6 +36,13 @@ class World {
     // path; null when none.
     std::shared_ptr<Register> findByPort(const QString& comFile) const;
     std::shared_ptr<Register> findByAddress(const QString& ip, int port) const;
+    // The first register on USB, in the bench's order; with `devicePath`, the one on that
+    // port or device node. Null when none.
+    std::shared_ptr<Register> findUsb(const QString& devicePath) const;
+    // Whether the register is on USB: as the bench says, else when its device node is a USB
+    // modem's (/dev/ttyACM*) or the PC's Plug and Play list shows its port under the maker's
+    // USB vendor id.
+    bool onUsb(const Register& reg) const;
     // Whether the virtual PC has a serial port of that number or name.
     bool pcHasPort(const QString& comFile) const;
     bool portBusy(const QString& portName) const;

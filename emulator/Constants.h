@@ -14,5 +14,7 @@ int k(std::string_view name);
 
 // The driver's Russian description of an error code ("Нет связи", ...).
 QString errorText(int code);
+// What the driver advises the user to do about an error code; empty when it has no advice.
+QString errorRecommendation(int code);
 
 }  // namespace emu

@@ -150,6 +150,7 @@ std::shared_ptr<Register> Register::read(const JsonReader& r) {
     g.ip = r.string("ip");
     if (g.com.isEmpty() && g.ip.isEmpty()) r.failHere(QStringLiteral("нужен \"com\" или \"ip\""));
     g.ipPort = int(r.integer("ipPort", 5555, 1, 65535));
+    if (r.has("usb")) g.usb = r.boolean("usb", false);
     g.offline = r.boolean("offline", false);
     if (const auto latency = r.optionalInteger("latencyMs", 0, kMaxLatencyMs))
         g.latencyMs = int(*latency);

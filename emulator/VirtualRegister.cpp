@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include "emulator/Bench.h"
+#include "emulator/json/JsonTasks.h"
 
 namespace emu {
 namespace {
@@ -17,6 +18,8 @@ const OperationTable& operations() {
         addShiftOperations(t);
         addPrintOperations(t);
         addPictureOperations(t);
+        addReceiptOperations(t);
+        json::addJsonTaskOperations(t);
         return t;
     }();
     return table;
@@ -63,8 +66,11 @@ std::optional<QVariant> VirtualRegister::accessor(const QString& method, const Q
         state_.in.clear();
         return QVariant(call.ok());
     }
+    if (auto v = connectionAccessor(state_, method, args)) return v;
+    // user parameters are tags of the next document, kept with the others
     if (method == QLatin1String(drv::members::setParam) ||
-        method == QLatin1String(drv::members::setNonPrintableParam)) {
+        method == QLatin1String(drv::members::setNonPrintableParam) ||
+        method == QLatin1String(drv::members::setUserParam)) {
         if (args.size() < 2)
             return QVariant(call.fail(drv::names::LIBFPTR_ERROR_NO_REQUIRED_PARAM));
         state_.in.insert(args[0].toInt(), args[1]);
@@ -88,16 +94,6 @@ std::optional<QVariant> VirtualRegister::accessor(const QString& method, const Q
         return QVariant(v.toString());
     }
     return std::nullopt;
-}
-
-// The register an `open` would reach with the object's connection settings.
-std::shared_ptr<Register> VirtualRegister::openTarget() const {
-    const auto& s = state_.singleSettings;
-    auto& w = World::instance();
-    if (s.value(QStringLiteral("Port")).toInt() == k(drv::names::LIBFPTR_PORT_TCPIP))
-        return w.findByAddress(s.value(QStringLiteral("IPAddress")).toString(),
-                               s.value(QStringLiteral("IPPort")).toInt());
-    return w.findByPort(s.value(QStringLiteral("ComFile")).toString());
 }
 
 bool VirtualRegister::injectedError(Register& reg, const QString& method) {
@@ -127,7 +123,7 @@ std::optional<QVariant> VirtualRegister::invoke(const QString& method, const QVa
     // A serial link takes its time per call. No lock of a register is held meanwhile, so other
     // objects (the scan's probes) go on.
     std::shared_ptr<Register> target =
-        method == QLatin1String(drv::members::open) ? openTarget() : state_.opened;
+        method == QLatin1String(drv::members::open) ? openTarget(state_) : state_.opened;
     const int latency = state_.opened && state_.opened->latencyMs ? *state_.opened->latencyMs
                                                                   : World::instance().pcLatencyMs();
     if (latency > 0) QThread::msleep(ulong(latency));

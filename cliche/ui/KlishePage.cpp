@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,12 +19,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 #include <functional>
 
 #include "app/SavedList.h"
 #include "app/ui/widgets/Conventions.h"
 #include "app/ui/widgets/FileDialog.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/MessageBox.h"
 #include "app/ui/widgets/Named.h"
 #include "app/ui/widgets/ReportList.h"
@@ -32,6 +35,18 @@
 #include "cliche/Markup.h"
 #include "cliche/Pictures.h"
 #include "driver/Fptr.h"
+
+// The font the program carries for the display form's font mark; outside any namespace, as the
+// resource's initialiser wants.
+static QString markFontFamily() {
+    static const QString family = [] {
+        Q_INIT_RESOURCE(cliche_fonts);
+        const int id =
+            QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/NotoSansRunic-Regular.ttf"));
+        return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
+    }();
+    return family;
+}
 
 namespace cliche {
 
@@ -82,6 +97,7 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     for (auto* list : {lvKlishe, lvFooter}) list->horizontalHeader()->setStretchLastSection(true);
     actLV = lvKlishe;
     lvFooter->hide();
+    useMarkFont();
 
     PnlRename = named<QFrame>(lvKlishe->viewport(), "PnlRename");
     edtItemRename = named<QLineEdit>(PnlRename, "edtItemRename");
@@ -193,62 +209,78 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     l->addLayout(bottom);
     l->addWidget(note);
 
-    connect(btnGetKlishe, &QPushButton::clicked, this, [this] { btnGetKlisheClick(Sender::Read); });
-    connect(btnKlisheApply, &QPushButton::clicked, this, &KlishePage::btnKlisheApplyClick);
-    connect(Button1, &QPushButton::clicked, this, &KlishePage::Button1Click);
-    connect(rbKlisheMode, &QRadioButton::clicked, this, [this] { rbKlisheModeClick(false); });
-    connect(rbFooterMode, &QRadioButton::clicked, this, [this] { rbKlisheModeClick(true); });
+    connect(btnGetKlishe, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnGetKlisheClick(Sender::Read); }));
+    connect(btnKlisheApply, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnKlisheApplyClick));
+    connect(Button1, &QPushButton::clicked, this, ui::atEdge(this, &KlishePage::Button1Click));
+    connect(rbKlisheMode, &QRadioButton::clicked, this,
+            ui::atEdge(this, [this] { rbKlisheModeClick(false); }));
+    connect(rbFooterMode, &QRadioButton::clicked, this,
+            ui::atEdge(this, [this] { rbKlisheModeClick(true); }));
     for (auto* list : {lvKlishe, lvFooter}) {
         connect(list, &QTableWidget::cellClicked, this,
-                [this, list](int row, int) { lvKlisheItemClick(list, row); });
+                ui::atEdge(this, [this, list](int row, int) { lvKlisheItemClick(list, row); }));
         connect(list, &QTableWidget::cellDoubleClicked, this,
-                [this, list](int, int) { lvKlisheItemDblClick(list); });
+                ui::atEdge(this, [this, list](int, int) { lvKlisheItemDblClick(list); }));
     }
     // The handlers below listen only to the user's own changes (clicked, activated, edited):
     // showing a row's formatting fills the controls without rewriting the row.
-    connect(rbKlisheLeft, &QRadioButton::clicked, this, [this] {
-        rewriteSelected([](const QString& t) { return setAlignment(t, Align::Left); });
-    });
-    connect(rbKlisheCenter, &QRadioButton::clicked, this, [this] {
-        rewriteSelected([](const QString& t) { return setAlignment(t, Align::Center); });
-    });
-    connect(rbKlisheRight, &QRadioButton::clicked, this, [this] {
-        rewriteSelected([](const QString& t) { return setAlignment(t, Align::Right); });
-    });
-    connect(cbbKlisheFont, &QComboBox::activated, this, [this](int index) {
-        const QString item = cbbKlisheFont->itemText(index);
-        rewriteSelected([item](const QString& t) { return cliche::setFont(t, item); });
-    });
-    connect(chkKlisheOffsetTop, &QCheckBox::clicked, this, &KlishePage::applyTextOffset);
-    connect(edtKlisheTopOffset, &QLineEdit::textEdited, this, [this] {
-        if (chkKlisheOffsetTop->isChecked()) applyTextOffset();
-    });
+    connect(rbKlisheLeft, &QRadioButton::clicked, this, ui::atEdge(this, [this] {
+                rewriteSelected([](const QString& t) { return setAlignment(t, Align::Left); });
+            }));
+    connect(rbKlisheCenter, &QRadioButton::clicked, this, ui::atEdge(this, [this] {
+                rewriteSelected([](const QString& t) { return setAlignment(t, Align::Center); });
+            }));
+    connect(rbKlisheRight, &QRadioButton::clicked, this, ui::atEdge(this, [this] {
+                rewriteSelected([](const QString& t) { return setAlignment(t, Align::Right); });
+            }));
+    connect(cbbKlisheFont, &QComboBox::activated, this, ui::atEdge(this, [this](int index) {
+                const QString item = cbbKlisheFont->itemText(index);
+                rewriteSelected([item](const QString& t) { return cliche::setFont(t, item); });
+            }));
+    connect(chkKlisheOffsetTop, &QCheckBox::clicked, this,
+            ui::atEdge(this, &KlishePage::applyTextOffset));
+    connect(edtKlisheTopOffset, &QLineEdit::textEdited, this, ui::atEdge(this, [this] {
+                if (chkKlisheOffsetTop->isChecked()) applyTextOffset();
+            }));
     for (auto* rb : {rbKlisheLeftPic, rbKlisheCenterPic, rbKlisheRightPic, rbKlisheLeftOffsetPic})
-        connect(rb, &QRadioButton::clicked, this, &KlishePage::applyPicturePlacement);
-    connect(edtKlisheLeftOffsetPic, &QLineEdit::textEdited, this, [this] {
-        if (rbKlisheLeftOffsetPic->isChecked()) applyPicturePlacement();
-    });
-    connect(chkKlisheOffsetTopPic, &QCheckBox::clicked, this, &KlishePage::applyPictureOffset);
-    connect(edtKlisheTopOffsetPic, &QLineEdit::textEdited, this, [this] {
-        if (chkKlisheOffsetTopPic->isChecked()) applyPictureOffset();
-    });
+        connect(rb, &QRadioButton::clicked, this,
+                ui::atEdge(this, &KlishePage::applyPicturePlacement));
+    connect(edtKlisheLeftOffsetPic, &QLineEdit::textEdited, this, ui::atEdge(this, [this] {
+                if (rbKlisheLeftOffsetPic->isChecked()) applyPicturePlacement();
+            }));
+    connect(chkKlisheOffsetTopPic, &QCheckBox::clicked, this,
+            ui::atEdge(this, &KlishePage::applyPictureOffset));
+    connect(edtKlisheTopOffsetPic, &QLineEdit::textEdited, this, ui::atEdge(this, [this] {
+                if (chkKlisheOffsetTopPic->isChecked()) applyPictureOffset();
+            }));
     for (auto* e : {edtKlisheTopOffset, edtKlisheLeftOffsetPic, edtKlisheTopOffsetPic})
-        connect(e, &QLineEdit::editingFinished, this, [e] {
-            if (e->text().trimmed().isEmpty()) e->setText(QStringLiteral("0"));
-        });
-    connect(btnKlisheBold, &QPushButton::clicked, this, &KlishePage::btnKlisheBoldClick);
+        connect(e, &QLineEdit::editingFinished, this, ui::atEdge(this, [e] {
+                    if (e->text().trimmed().isEmpty()) e->setText(QStringLiteral("0"));
+                }));
+    connect(btnKlisheBold, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnKlisheBoldClick));
 
-    connect(cbbPicNums, &QComboBox::activated, this, &KlishePage::cbbPicNumsChange);
-    connect(btnSetPicToStr, &QPushButton::clicked, this, &KlishePage::btnSetPicToStrClick);
-    connect(btnAddPic, &QPushButton::clicked, this, &KlishePage::btnAddPicClick);
-    connect(btnReplacePic, &QPushButton::clicked, this, &KlishePage::btnReplacePicClick);
-    connect(btnDelPic, &QPushButton::clicked, this, &KlishePage::btnDelPicClick);
-    connect(btnSavePic, &QPushButton::clicked, this, &KlishePage::btnSavePicClick);
-    connect(Button3, &QPushButton::clicked, this, &KlishePage::Button3Click);
-    connect(btnKlisheSave, &QPushButton::clicked, this, &KlishePage::btnKlisheSaveClick);
-    connect(btnKlisheOpen, &QPushButton::clicked, this, &KlishePage::btnKlisheOpenClick);
-    connect(btnPrintKlishe, &QPushButton::clicked, this, &KlishePage::btnPrintKlisheClick);
-    connect(btnTestCheck, &QPushButton::clicked, this, &KlishePage::btnTestCheckClick);
+    connect(cbbPicNums, &QComboBox::activated, this,
+            ui::atEdge(this, &KlishePage::cbbPicNumsChange));
+    connect(btnSetPicToStr, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnSetPicToStrClick));
+    connect(btnAddPic, &QPushButton::clicked, this, ui::atEdge(this, &KlishePage::btnAddPicClick));
+    connect(btnReplacePic, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnReplacePicClick));
+    connect(btnDelPic, &QPushButton::clicked, this, ui::atEdge(this, &KlishePage::btnDelPicClick));
+    connect(btnSavePic, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnSavePicClick));
+    connect(Button3, &QPushButton::clicked, this, ui::atEdge(this, &KlishePage::Button3Click));
+    connect(btnKlisheSave, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnKlisheSaveClick));
+    connect(btnKlisheOpen, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnKlisheOpenClick));
+    connect(btnPrintKlishe, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnPrintKlisheClick));
+    connect(btnTestCheck, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnTestCheckClick));
     resetFormatting();
 }
 
@@ -330,6 +362,11 @@ void KlishePage::btnGetKlisheClick(Sender sender) {
         btnGetKlishe->setEnabled(false);
     }
     btnGetKlishe->setText(ui::kBusyCaption);
+    // the button comes back also when a failure ends the read
+    const auto restore = qScopeGuard([this] {
+        btnGetKlishe->setEnabled(true);
+        btnGetKlishe->setText(ui::btnValRead);
+    });
     rereadPictures(sender);
     if (sender == Sender::Read) {
         for (int row = 0; row < kLineCount; ++row) setRowText(lvKlishe, row, {});
@@ -343,8 +380,6 @@ void KlishePage::btnGetKlisheClick(Sender sender) {
             for (int row = 0; row < kLineCount; ++row)
                 setRowText(lvFooter, row, footer->value(row));
     }
-    btnGetKlishe->setEnabled(true);
-    btnGetKlishe->setText(ui::btnValRead);
 }
 
 void KlishePage::btnKlisheApplyClick() {
@@ -387,6 +422,18 @@ void KlishePage::rbKlisheModeClick(bool footer) {
         chosen->selectRow(remembered);
         lvKlisheItemClick(chosen, remembered);
     }
+}
+
+void KlishePage::useMarkFont() {
+    // the rows keep the page's font; the carried font follows it for the marks it lacks
+    QFont f = font();
+    if (!markFontFamily().isEmpty()) f.setFamilies({f.family(), markFontFamily()});
+    for (auto* list : {lvKlishe, lvFooter}) list->setFont(f);
+}
+
+void KlishePage::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) useMarkFont();
+    Page::changeEvent(event);
 }
 
 // ---- formatting ----
@@ -637,10 +684,7 @@ void KlishePage::btnReplacePicClick() {
         return;
     }
     replaceTag_ = cbbPicNums->currentIndex();
-    QList<int> numbers;
-    for (int i = 0; i < cbbPicNums->count(); ++i)
-        numbers << entryNumber(cbbPicNums->itemText(i)).value_or(-1);
-    switch (replaceNumbered(fptr, numbers, replaceTag_, file)) {
+    switch (replaceNumbered(fptr, entryNumber(cbbPicNums->currentText()).value_or(-1), file)) {
         case Change::Done:
             btnGetKlisheClick(Sender::Replace);
             break;
@@ -660,10 +704,8 @@ void KlishePage::btnDelPicClick() {
     if (session().isP5()) {
         fptr.run(drv::members::clearPictures);
     } else {
-        QList<int> numbers;
-        for (int i = 0; i < cbbPicNums->count(); ++i)
-            numbers << entryNumber(cbbPicNums->itemText(i)).value_or(-1);
-        const Change change = deleteNumbered(fptr, numbers, cbbPicNums->currentIndex());
+        const Change change =
+            deleteNumbered(fptr, entryNumber(cbbPicNums->currentText()).value_or(-1));
         if (change == Change::NotRead) {
             ui().message(kPicturesNotRead);
             return;
@@ -700,15 +742,22 @@ void KlishePage::btnKlisheSaveClick() {
     const QString file = ui::FileDialog::save(this, filter, "txt", {}).fileName;
     if (file.isEmpty()) return;
     const QStringList rows = lines(actLV);
+    const auto refuse = [this, &file](const QString& why) {
+        ui().message(QStringLiteral("Не удалось записать файл \"%1\": %2")
+                         .arg(QDir::toNativeSeparators(file), why));
+    };
+    // nothing but a regular file is offered for replacing
+    if (const QString problem = saveTargetProblem(file); !problem.isEmpty()) {
+        refuse(problem);
+        return;
+    }
     if (QFileInfo::exists(file) &&
         ui::MessageBox::show(this, QStringLiteral("Файл уже существует, заменить?"),
                              ui::Icon::Warning, ui::appTitle(),
                              QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     QString error;
-    if (!saveClicheFile(file, rows, &error))
-        ui().message(QStringLiteral("Не удалось записать файл \"%1\": %2")
-                         .arg(QDir::toNativeSeparators(file), error));
+    if (!saveClicheFile(file, rows, &error)) refuse(error);
 }
 
 void KlishePage::btnKlisheOpenClick() {

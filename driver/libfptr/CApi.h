@@ -19,7 +19,7 @@ using VoidOfHandleFn = void (*)(void* h);
 using TextOutFn = int (*)(void* h, wchar_t* buf, int size);
 using TextInFn = int (*)(void* h, const wchar_t* text);
 using SetSingleSettingFn = void (*)(void* h, const wchar_t* key, const wchar_t* value);
-using GetSingleSettingFn = void (*)(void* h, const wchar_t* key, wchar_t* buf, int size);
+using GetSingleSettingFn = int (*)(void* h, const wchar_t* key, wchar_t* buf, int size);
 
 using SetBoolFn = void (*)(void* h, int id, int value);
 using SetIntFn = void (*)(void* h, int id, unsigned int value);

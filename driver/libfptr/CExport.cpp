@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "driver/DriverLog.h"
 #include "driver/libfptr/Operations.h"
 #include "driver/libfptr/WideText.h"
 
@@ -23,6 +24,8 @@ struct Handle {
     // An error of this layer: the member is missing, or the object threw.
     int ownError = 0;
     QString ownDescription;
+    // The object's name in the driver's log (libfptr_create_with_id, libfptr_change_label).
+    QString label;
 };
 
 Handle* handleOf(void* h) {
@@ -96,7 +99,7 @@ VELMOR_C int libfptr_create(void** handle) {
     try {
         auto object = makeObject();
         if (!object) return -1;
-        *handle = new Handle{std::move(object), 0, {}};
+        *handle = new Handle{std::move(object), 0, {}, {}};
         return 0;
     } catch (...) {
         return -1;
@@ -152,9 +155,9 @@ VELMOR_C void libfptr_set_single_setting(void* h, const wchar_t* key, const wcha
     call(h, QStringLiteral("setSingleSetting"), {fromWide(key, INT_MAX), fromWide(value, INT_MAX)});
 }
 
-VELMOR_C void libfptr_get_single_setting(void* h, const wchar_t* key, wchar_t* buf, int size) {
+VELMOR_C int libfptr_get_single_setting(void* h, const wchar_t* key, wchar_t* buf, int size) {
     const auto r = call(h, QStringLiteral("getSingleSetting"), {fromWide(key, INT_MAX)});
-    writeText(r ? r->toString() : QString(), buf, size);
+    return writeText(r ? r->toString() : QString(), buf, size);
 }
 
 VELMOR_C int libfptr_is_opened(void* h) {
@@ -187,6 +190,7 @@ VELMOR_C int libfptr_is_opened(void* h) {
     }
 VELMOR_SETTERS(libfptr_set_param_, "setParam")
 VELMOR_SETTERS(libfptr_set_non_printable_param_, "setNonPrintableParam")
+VELMOR_SETTERS(libfptr_set_user_param_, "setUserParam")
 #undef VELMOR_SETTERS
 
 VELMOR_C int libfptr_get_param_bool(void* h, int id) {
@@ -236,3 +240,73 @@ VELMOR_C int libfptr_get_param_bytearray(void* h, int id, unsigned char* buf, in
     }
 VELMOR_FPTR_OPERATIONS(VELMOR_OPERATION)
 #undef VELMOR_OPERATION
+
+// --- The object's name, hints, parameter availability, the driver's log and its window.
+
+namespace drv::libfptr::exported {
+namespace {
+
+// Asks the object something without touching the error the caller may be asking about.
+std::optional<QVariant> ask(void* h, const QString& member, const QVariantList& args = {}) {
+    Handle* handle = handleOf(h);
+    if (!handle || !handle->object) return std::nullopt;
+    try {
+        return handle->object->invoke(member, args);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+int logLine(const QString& label, const wchar_t* tag, int level, const wchar_t* message) {
+    drv::DriverLog::instance().message(label, fromWide(tag, INT_MAX), level,
+                                       fromWide(message, INT_MAX));
+    return 0;
+}
+
+}  // namespace
+}  // namespace drv::libfptr::exported
+
+VELMOR_C int libfptr_create_with_id(void** handle, const wchar_t* id) {
+    const int r = libfptr_create(handle);
+    if (r == 0 && id) handleOf(*handle)->label = fromWide(id, INT_MAX);
+    return r;
+}
+
+VELMOR_C int libfptr_change_label(void* h, const wchar_t* label) {
+    Handle* handle = handleOf(h);
+    if (!handle) return -1;
+    handle->label = fromWide(label, INT_MAX);
+    return 0;
+}
+
+// A hint for the current error; this layer's own errors (a member the object lacks) have none.
+VELMOR_C int libfptr_error_recommendation(void* h, wchar_t* buf, int size) {
+    Handle* handle = handleOf(h);
+    if (!handle || handle->ownError) return writeText({}, buf, size);
+    const auto r = ask(h, QStringLiteral("errorRecommendation"));
+    return writeText(r ? r->toString() : QString(), buf, size);
+}
+
+VELMOR_C int libfptr_is_param_available(void* h, int id) {
+    const auto r = ask(h, QStringLiteral("isParamAvailable"), {id});
+    return r && r->toBool() ? 1 : 0;
+}
+
+VELMOR_C int libfptr_log_write(const wchar_t* tag, int level, const wchar_t* message) {
+    return logLine({}, tag, level, message);
+}
+
+VELMOR_C int libfptr_log_write_ex(void* h, const wchar_t* tag, int level, const wchar_t* message) {
+    Handle* handle = handleOf(h);
+    if (!handle) return -1;
+    return logLine(handle->label, tag, level, message);
+}
+
+// The settings dialog needs a window, which a library of this kind never opens.
+VELMOR_C int libfptr_show_properties(void* h, int /*parentType*/, void* /*parent*/) {
+    Handle* handle = handleOf(h);
+    if (!handle) return -1;
+    handle->ownError = kNotSupported;
+    handle->ownDescription = QStringLiteral("Не поддерживается в данной версии");
+    return -1;
+}

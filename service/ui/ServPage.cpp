@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/Named.h"
 #include "driver/Names.h"
 #include "driver/ValueText.h"
@@ -74,7 +75,7 @@ ServPage::ServPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, par
     tmrServ = new QTimer(this);
     tmrServ->setObjectName("tmrServ");
     tmrServ->setInterval(1000);
-    connect(tmrServ, &QTimer::timeout, this, &ServPage::timerTick);
+    connect(tmrServ, &QTimer::timeout, this, ui::atEdge(this, &ServPage::timerTick));
 }
 
 ServPage::~ServPage() = default;
@@ -109,9 +110,11 @@ void ServPage::buildTextGroup() {
     g->addWidget(cbPrintTextDbHeigth, 5, 1);
     g->addWidget(btnKKMprintText, 6, 1);
 
-    connect(btnKKMprintText, &QPushButton::clicked, this, &ServPage::btnKKMprintTextClick);
+    connect(btnKKMprintText, &QPushButton::clicked, this,
+            ui::atEdge(this, &ServPage::btnKKMprintTextClick));
     for (auto* box : {cbbPrintPos, cbbPrintFont, cbbPrintBright, cbbPrintStrInterval})
-        connect(box, &QComboBox::activated, this, &ServPage::cbPrintBarCodesCloseUp);
+        connect(box, &QComboBox::activated, this,
+                ui::atEdge(this, &ServPage::cbPrintBarCodesCloseUp));
 }
 
 void ServPage::buildBarcodeGroup() {
@@ -151,14 +154,19 @@ void ServPage::buildBarcodeGroup() {
     g->addWidget(cbbPrintBCvers_stolb, 5, 1);
     g->addWidget(btnPrintBarcode, 6, 3);
 
-    connect(btnPrintBarcode, &QPushButton::clicked, this, &ServPage::btnPrintBarcodeClick);
+    connect(btnPrintBarcode, &QPushButton::clicked, this,
+            ui::atEdge(this, &ServPage::btnPrintBarcodeClick));
     connect(cbPrintBarCodes, &QComboBox::currentIndexChanged, this,
-            &ServPage::cbPrintBarCodesChange);
-    connect(edtPrintBCHeigth, &QLineEdit::textChanged, this, &ServPage::edtPrintBCHeigthChange);
-    connect(edtPrintBCotstup, &QLineEdit::textChanged, this, &ServPage::edtPrintBCHeigthChange);
-    connect(edtPrintBCKoefUvel, &QLineEdit::textChanged, this, &ServPage::edtPrintBCKoefUvelChange);
+            ui::atEdge(this, &ServPage::cbPrintBarCodesChange));
+    connect(edtPrintBCHeigth, &QLineEdit::textChanged, this,
+            ui::atEdge(this, &ServPage::edtPrintBCHeigthChange));
+    connect(edtPrintBCotstup, &QLineEdit::textChanged, this,
+            ui::atEdge(this, &ServPage::edtPrintBCHeigthChange));
+    connect(edtPrintBCKoefUvel, &QLineEdit::textChanged, this,
+            ui::atEdge(this, &ServPage::edtPrintBCKoefUvelChange));
     for (auto* box : {cbPrintBarCodes, cbbPrintBCcorrect, cbbPrintBCvers_stolb})
-        connect(box, &QComboBox::activated, this, &ServPage::cbPrintBarCodesCloseUp);
+        connect(box, &QComboBox::activated, this,
+                ui::atEdge(this, &ServPage::cbPrintBarCodesCloseUp));
 }
 
 QWidget* ServPage::buildClockGroup() {
@@ -194,11 +202,16 @@ QWidget* ServPage::buildClockGroup() {
     for (int c = 0; c < 3; ++c) g->setColumnStretch(c, 1);
 
     connect(btnSetSyncPCTimeFromNTP, &QPushButton::clicked, this,
-            &ServPage::btnSetSyncPCTimeFromNTPClick);
-    connect(btnSetSyncFromPC, &QPushButton::clicked, this, &ServPage::btnSetSyncFromPCClick);
-    connect(btnSetTimeManual, &QPushButton::clicked, this, &ServPage::btnSetTimeManualClick);
+            ui::atEdge(this, &ServPage::btnSetSyncPCTimeFromNTPClick));
+    connect(btnSetSyncFromPC, &QPushButton::clicked, this,
+            ui::atEdge(this, &ServPage::btnSetSyncFromPCClick));
+    connect(btnSetTimeManual, &QPushButton::clicked, this,
+            ui::atEdge(this, &ServPage::btnSetTimeManualClick));
     connect(dtSetTimeManual->calendarWidget(), &QCalendarWidget::clicked, this,
-            &ServPage::dtSetTimeManualCloseUp);
+            ui::atEdge(this, &ServPage::dtSetTimeManualCloseUp));
+    connect(dtSetTimeManual, &QDateTimeEdit::dateTimeChanged, this, ui::atEdge(this, [this] {
+                if (!followingClock_) manualTimeEdited_ = true;
+            }));
     return grp;
 }
 
@@ -210,7 +223,7 @@ QWidget* ServPage::buildCommandRow() {
                          void (ServPage::*handler)()) {
         auto* b = named<QPushButton>(row, name, caption);
         g->addWidget(b, r, c);
-        connect(b, &QPushButton::clicked, this, handler);
+        connect(b, &QPushButton::clicked, this, ui::atEdge(this, handler));
         return b;
     };
     btnSetTehObnul = add("btnSetTehObnul", QStringLiteral("Техобнуление ККМ"), 0, 0,
@@ -233,7 +246,14 @@ void ServPage::setNtpServer(const QString& host, quint16 port, int timeoutMs) {
 }
 
 void ServPage::windowShown() {
+    followPcClock();
+}
+
+void ServPage::followPcClock() {
+    if (manualTimeEdited_) return;
+    followingClock_ = true;
     dtSetTimeManual->setDateTime(QDateTime::currentDateTime());
+    followingClock_ = false;
 }
 
 void ServPage::connectionChanged() {
@@ -255,6 +275,7 @@ void ServPage::setActive(bool active) {
 void ServPage::timerTick() {
     if (!tmrServ->isActive()) return;
     edtSysTime->setText(drv::dateTimeText(QDateTime::currentDateTime()));
+    followPcClock();
     if (session().kkmConnected() && session().fptr()) {
         auto& f = *session().fptr();
         f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_DATE_TIME));
@@ -343,10 +364,13 @@ void ServPage::btnSetSyncPCTimeFromNTPClick() {
     NtpSyncOutcome out;
     {
         ui::BusyButton busy(btnSetSyncPCTimeFromNTP, ui());
-        out = setPcClockFromNtp(*ntp_, *clockSetter_, ntpHost_, ntpPort_, ntpTimeoutMs_);
+        const StepQuestion ask = [this](const QDateTime& pc, const QDateTime& server) {
+            return ui().confirm(clockStepQuestion(pc, server), ui::Icon::Question, true);
+        };
+        out = setPcClockFromNtp(*ntp_, *clockSetter_, ask, ntpHost_, ntpPort_, ntpTimeoutMs_);
     }
     // A time that could not be had or set is said so: the PC clock stays as it was.
-    if (!out.ok) ui().message(out.message, ui::Icon::Warning);
+    if (!out.ok && !out.declined) ui().message(out.message, ui::Icon::Warning);
 }
 
 void ServPage::btnSetSyncFromPCClick() {
@@ -359,7 +383,9 @@ void ServPage::btnSetSyncFromPCClick() {
 void ServPage::btnSetTimeManualClick() {
     drv::Fptr* f = connectedDriver();
     if (!f) return;
+    followPcClock();  // untouched, the picker means the PC's time now, not when it was shown
     const QDateTime picked = dtSetTimeManual->dateTime();
+    if (!ui().confirm(manualClockQuestion(picked), ui::Icon::Question, true)) return;
     setRegisterClock(*f, ui(), picked, [picked] { return picked; });
 }
 
@@ -373,7 +399,9 @@ void ServPage::btnSetTehObnulClick() {
 void ServPage::command(int which) {
     drv::Fptr* f = connectedDriver();
     if (!f) return;
-    runCommand(*f, ui(), Command(which));
+    const int code = runCommand(*f, ui(), Command(which));
+    // A register switched off is no longer there: the connection is closed as by "Отключить".
+    if (Command(which) == Command::PowerOff && code == 0) session().requestDisconnect();
 }
 
 void ServPage::btnSetRebootClick() {
