@@ -5,27 +5,26 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace app {
-
-QStringList qtTranslationDirs() {
-    return {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-            QStringLiteral("/usr/share/qt6/translations")};
+// The copy the program carries; outside any namespace, as the resource's initialiser wants.
+static void carriedQtTranslation() {
+    Q_INIT_RESOURCE(qt_translation);
 }
 
+namespace app {
+
 bool installQtTranslation() {
-    static QTranslator* installed = nullptr;
-    if (installed) return true;
     auto* app = QCoreApplication::instance();
     if (!app) return false;
+    if (app->findChild<QTranslator*>(QStringLiteral("qtRussian"))) return true;
+    carriedQtTranslation();
     auto* translator = new QTranslator(app);
-    for (const QString& dir : qtTranslationDirs()) {
+    translator->setObjectName(QStringLiteral("qtRussian"));
+    for (const QString& dir :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath), QStringLiteral(":/translations")}) {
         if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
                              QStringLiteral("_"), dir) &&
-            QCoreApplication::installTranslator(translator)) {
-            installed = translator;
-            QObject::connect(translator, &QObject::destroyed, [] { installed = nullptr; });
+            QCoreApplication::installTranslator(translator))
             return true;
-        }
     }
     delete translator;
     return false;

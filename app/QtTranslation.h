@@ -1,14 +1,12 @@
 #pragma once
 // Qt's own texts (the buttons of message boxes and file dialogs, network and file errors) in
-// Russian, from the system's Qt translations.
-#include <QString>
+// Russian.
 
 namespace app {
 
-// Installs Qt's Russian translation into the application once; false when the system has none
-// (Debian: qt6-translations-l10n), and Qt's texts then stay English.
+// Installs Qt's Russian translation into the application, once: the system's (Debian:
+// qt6-translations-l10n), made for its Qt, or else the copy the program carries. False when
+// neither loads, and Qt's texts then stay English.
 bool installQtTranslation();
-// The folders searched for qtbase_ru.qm, in order.
-QStringList qtTranslationDirs();
 
 }  // namespace app

@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 
-#include "app/QtTranslation.h"
 #include "app/ui/widgets/Memo.h"
 #include "app/ui/widgets/ReportList.h"
 #include "driver/DriverLog.h"
@@ -18,8 +17,6 @@
 namespace testing_support {
 
 GuiHarness::GuiHarness(const QString& progdir) {
-    // Qt's own texts are Russian, as in the program.
-    app::installQtTranslation();
     ui::MessageBox::setTestMode(true);
     ui::MessageBox::clearHistory();
     if (progdir.isEmpty()) {
