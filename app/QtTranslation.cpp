@@ -5,22 +5,16 @@
 #include <QLocale>
 #include <QTranslator>
 
-// The copy the program carries; outside any namespace, as the resource's initialiser wants.
-static void carriedQtTranslation() {
-    Q_INIT_RESOURCE(qt_translation);
-}
-
 namespace app {
 
 bool installQtTranslation() {
     auto* app = QCoreApplication::instance();
     if (!app) return false;
     if (app->findChild<QTranslator*>(QStringLiteral("qtRussian"))) return true;
-    carriedQtTranslation();
     auto* translator = new QTranslator(app);
     translator->setObjectName(QStringLiteral("qtRussian"));
-    for (const QString& dir :
-         {QLibraryInfo::path(QLibraryInfo::TranslationsPath), QStringLiteral(":/translations")}) {
+    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                               QStringLiteral("/usr/share/qt6/translations")}) {
         if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
                              QStringLiteral("_"), dir) &&
             QCoreApplication::installTranslator(translator))

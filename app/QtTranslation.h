@@ -4,9 +4,9 @@
 
 namespace app {
 
-// Installs Qt's Russian translation into the application, once: the system's (Debian:
-// qt6-translations-l10n), made for its Qt, or else the copy the program carries. False when
-// neither loads, and Qt's texts then stay English.
+// Installs the system's Russian translation of Qt (Debian: qt6-translations-l10n; ALT:
+// qt6-translations; RED OS: qt6-qttranslations) into the application, once. False when the
+// system has none: Qt's texts then stay English.
 bool installQtTranslation();
 
 }  // namespace app
