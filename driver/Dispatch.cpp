@@ -16,6 +16,11 @@ void setDispatchFactory(DispatchFactory f) {
     factory() = std::move(f);
 }
 
+DispatchFactory dispatchFactory() {
+    std::lock_guard lock(factoryMutex);
+    return factory();
+}
+
 std::unique_ptr<IDispatch> createObject(const QString& progId) {
     DispatchFactory f;
     {
