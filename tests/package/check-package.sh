@@ -24,7 +24,7 @@ echo "package: $(basename "$deb")"
 # The package's fields and files.
 dpkg-deb --field "$deb" Package Version Architecture Depends Section
 depends=$(dpkg-deb --field "$deb" Depends)
-for lib in libqt6widgets6 libqt6network6 libqt6core6 fonts-dejavu-core; do
+for lib in libqt6widgets6 libqt6network6 libqt6core6 fonts-dejavu-core qt6-translations-l10n; do
   grep -q "$lib" <<<"$depends" || fail "the .deb does not depend on $lib: $depends"
 done
 dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >deb-files.txt
