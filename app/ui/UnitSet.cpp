@@ -107,7 +107,8 @@ void TFormSet::createPages() {
     // all nine tabs stay in view, as on the original's Tahoma font
     pgcSet->setUsesScrollButtons(false);
     pgcSet->tabBar()->setElideMode(Qt::ElideNone);
-    pgcSet->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px 3px 1px; }"));
+    // on the tab bar alone: a style sheet on the tab widget would restyle every page's widgets
+    pgcSet->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px 3px 1px; }"));
     const PageContext ctx{*session_, windowUi_, serviceLog_};
     connectPage = new discovery::ConnectPage(ctx);
     kkmInfoPage = new info::KkmInfoPage(ctx);

@@ -130,8 +130,10 @@ CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     connect(btnSaveCheck, &QPushButton::clicked, this,
             ui::atEdge(this, [this] { btnSaveCheckClick(); }));
     // The picker's calendar closes on a choice; the focus goes back to the panel.
-    connect(dtpCheck->calendarWidget(), &QCalendarWidget::clicked, this,
-            ui::atEdge(this, [this] { Panel7->setFocus(); }));
+    ui::whenCalendarShown(dtpCheck, [this](QCalendarWidget* calendar) {
+        connect(calendar, &QCalendarWidget::clicked, this,
+                ui::atEdge(this, [this] { Panel7->setFocus(); }));
+    });
 }
 
 void CheckPage::resetView() {

@@ -207,8 +207,10 @@ QWidget* ServPage::buildClockGroup() {
             ui::atEdge(this, &ServPage::btnSetSyncFromPCClick));
     connect(btnSetTimeManual, &QPushButton::clicked, this,
             ui::atEdge(this, &ServPage::btnSetTimeManualClick));
-    connect(dtSetTimeManual->calendarWidget(), &QCalendarWidget::clicked, this,
-            ui::atEdge(this, &ServPage::dtSetTimeManualCloseUp));
+    ui::whenCalendarShown(dtSetTimeManual, [this](QCalendarWidget* calendar) {
+        connect(calendar, &QCalendarWidget::clicked, this,
+                ui::atEdge(this, &ServPage::dtSetTimeManualCloseUp));
+    });
     connect(dtSetTimeManual, &QDateTimeEdit::dateTimeChanged, this, ui::atEdge(this, [this] {
                 if (!followingClock_) manualTimeEdited_ = true;
             }));

@@ -1,4 +1,5 @@
 // The main window against the demo bench: title, tabs, binding lines, views and close.
+#include <QCalendarWidget>
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
@@ -127,6 +128,15 @@ class TestMainWindow : public QObject {
         }
         h.close();
         QVERIFY(!h.window()->isVisible());
+    }
+
+    void theWindowMakesOnlyWhatItsFirstPaintNeeds() {
+        GuiHarness h;
+        // the pickers' calendars wait for their first opening
+        QVERIFY(h.window()->findChildren<QCalendarWidget*>().isEmpty());
+        // the pages keep the application's style: no style sheet reaches them
+        for (auto* page : h.window()->pages())
+            QVERIFY2(page->style() == QApplication::style(), qPrintable(page->objectName()));
     }
 
     void everyTabIsAPageTheWindowLoopsOver() {

@@ -304,6 +304,9 @@ class TestServicePage : public QObject {
         }
         auto* picker = h.find<QDateTimeEdit>("dtSetTimeManual");
         picker->setFocus();
+        // the arrow at the picker's right end opens the calendar
+        QTest::mouseClick(picker, Qt::LeftButton, {}, {picker->width() - 4, picker->height() / 2});
+        QVERIFY(picker->calendarWidget()->isVisible());
         emit picker->calendarWidget()->clicked(QDate::currentDate());
         QVERIFY(panel->hasFocus());
     }

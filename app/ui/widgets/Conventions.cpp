@@ -2,9 +2,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QChildEvent>
+#include <QDateTimeEdit>
 #include <QEventLoop>
 #include <QLabel>
 #include <QTimer>
+#include <utility>
 
 #include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/MessageBox.h"
@@ -76,6 +80,41 @@ void WindowUi::pause(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+namespace {
+
+// Watches the widgets the picker makes (its popup among them) until one shows a calendar.
+class CalendarHook : public QObject {
+  public:
+    CalendarHook(QDateTimeEdit* picker, std::function<void(QCalendarWidget*)> made)
+        : QObject(picker), made_(std::move(made)) {
+        picker->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::ChildAdded) {
+            if (auto* child = static_cast<QChildEvent*>(e)->child(); child->isWidgetType())
+                child->installEventFilter(this);
+        } else if (e->type() == QEvent::Show && watched != parent() && made_) {
+            if (auto* calendar = watched->findChild<QCalendarWidget*>()) {
+                std::exchange(made_, nullptr)(calendar);
+                deleteLater();
+            }
+        }
+        return false;
+    }
+
+  private:
+    std::function<void(QCalendarWidget*)> made_;
+};
+
+}  // namespace
+
+void whenCalendarShown(QDateTimeEdit* picker, std::function<void(QCalendarWidget*)> made) {
+    if (auto* calendar = picker->findChild<QCalendarWidget*>())
+        made(calendar);
+    else
+        new CalendarHook(picker, std::move(made));
 }
 
 }  // namespace ui

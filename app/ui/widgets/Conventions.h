@@ -1,15 +1,18 @@
 #pragma once
 // Shared conventions of every tab: busy buttons, read markers, the data-not-received guard,
-// the driver-error report, text measuring, and the window's IUi.
+// the driver-error report, text measuring, a picker's calendar, and the window's IUi.
 #include <QFont>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "app/Ui.h"
 
 class QAbstractButton;
+class QCalendarWidget;
+class QDateTimeEdit;
 class QWidget;
 
 namespace ui {
@@ -49,6 +52,11 @@ bool dataNotReceived(const QAbstractButton* button, IUi& ui);
 
 // Width of a one-line text in `font`, measured by a throwaway label placed on `parent`.
 int measureTextWidth(const QString& text, const QFont& font, QWidget* parent);
+
+// Calls `made` once with the calendar of a picker with a calendar popup, when the popup first
+// shows. Qt makes the calendar on its first use, and making one costs the window's start a few
+// milliseconds; asking the picker for it earlier would make it at once.
+void whenCalendarShown(QDateTimeEdit* picker, std::function<void(QCalendarWidget*)> made);
 
 // IUi of a window: message boxes owned by `owner`, real event processing.
 class WindowUi : public IUi {
