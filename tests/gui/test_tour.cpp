@@ -39,10 +39,7 @@ class TestTour : public QObject {
     void everyTabReadsOnTheDemoBench() {
         GuiHarness h;
         // the settings catalogues beside the program, as the build and the packages have them
-        QDir(h.progdir()).mkpath("pf");
-        for (const char* f : {"set5x.ini", "set3x.ini"})
-            QVERIFY(QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/pf/") + f,
-                                h.progdir() + "/pf/" + f));
+        h.installCatalogues();
         h.window()->findChild<discovery::DeviceScan*>()->setPacing(1, 201, 2);
         h.window()->pgcSet->setCurrentWidget(h.window()->connectPage);
         h.click("btnScanConnect");

@@ -62,6 +62,12 @@ QString GuiHarness::progdir() const {
     return progdir_;
 }
 
+void GuiHarness::installCatalogues() {
+    QDir(progdir_).mkpath("pf");
+    for (const char* f : {"set5x.ini", "set3x.ini"})
+        QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/pf/") + f, progdir_ + "/pf/" + f);
+}
+
 void GuiHarness::close() {
     if (program_.mainWindow && program_.mainWindow->isVisible()) program_.mainWindow->close();
 }
