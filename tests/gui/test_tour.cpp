@@ -1,7 +1,8 @@
 // A tour of every tab against the demo bench, as a new user takes it: find the registers,
 // connect, then read each tab with its read button. Every read must fill its tab without a
 // message. With VELMOR_SCREENSHOTS naming a folder, each step leaves a picture of the window
-// there (tools/make-screenshots.sh makes the README's pictures this way).
+// there (tools/make-screenshots.sh makes the README's pictures this way), and the window is then
+// maximised and every tab pictured again.
 #include <QtTest>
 
 #include "app/ui/Page.h"
@@ -79,6 +80,16 @@ class TestTour : public QObject {
         QTest::qWait(1200);
         QVERIFY(!h.find<QLineEdit>("edtSysTime")->text().isEmpty());
         h.screenshot(QStringLiteral("%1-servPage").arg(shot, 2, 10, QChar('0')));
+
+        // Maximised, every tab still shows what it read.
+        h.window()->showMaximized();
+        QTRY_VERIFY(h.window()->width() > app::TFormSet::kClientWidth);
+        for (app::Page* page : h.window()->pages()) {
+            h.window()->pgcSet->setCurrentWidget(page);
+            QVERIFY2(page->readButton() == nullptr || !shownText(page).isEmpty(),
+                     qPrintable(page->caption()));
+            h.screenshot(QStringLiteral("max-") + page->objectName());
+        }
     }
 };
 

@@ -115,6 +115,7 @@ void GuiHarness::screenshot(const QString& name) {
     const QString dir = qEnvironmentVariable("VELMOR_SCREENSHOTS");
     if (dir.isEmpty()) return;
     QDir().mkpath(dir);
+    QCoreApplication::processEvents();  // the layouts follow the last changes of captions first
     window()->grab().save(QDir(dir).filePath(name + ".png"));
 }
 

@@ -10,6 +10,7 @@
 #include "app/Ui.h"
 
 class QAbstractButton;
+class QLineEdit;
 class QWidget;
 
 namespace ui {
@@ -49,6 +50,9 @@ bool dataNotReceived(const QAbstractButton* button, IUi& ui);
 
 // Width of a one-line text in `font`, measured by a throwaway label placed on `parent`.
 int measureTextWidth(const QString& text, const QFont& font, QWidget* parent);
+
+// The width a line edit needs to show `text` whole in its own font and style.
+int editWidthFor(const QLineEdit* edit, const QString& text);
 
 // IUi of a window: message boxes owned by `owner`, real event processing.
 class WindowUi : public IUi {
