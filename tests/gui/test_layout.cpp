@@ -153,8 +153,9 @@ class TestLayout : public QObject {
 
         QHash<QWidget*, QSize> defaultSizes;
         // Every page at the window's present size: its cut controls and the views that did not
-        // grow from the default size, one line a page.
-        const auto walk = [&] {
+        // grow from the default size, one line a page (and a picture of each page with
+        // VELMOR_SCREENSHOTS set).
+        const auto walk = [&](const QString& size) {
             QStringList faults;
             settle();
             for (app::Page* page : w->pages()) {
@@ -188,11 +189,12 @@ class TestLayout : public QObject {
                         cut << view->objectName() + " did not grow";
                 }
                 if (!cut.isEmpty()) faults << page->caption().trimmed() + ": " + cut.join("; ");
+                h.screenshot(QStringLiteral("layout-%1-%2").arg(size, page->objectName()));
             }
-            return faults.join('\n');
+            return faults.isEmpty() ? QString() : size + ":\n" + faults.join('\n');
         };
-        QString faults = walk();
-        QVERIFY2(faults.isEmpty(), qPrintable("default size:\n" + faults));
+        QString faults = walk("default");
+        QVERIFY2(faults.isEmpty(), qPrintable(faults));
         QVERIFY(h.find<QPlainTextEdit>("mmoChekFormat")->toPlainText().contains("Хлеб пшеничный"));
         const int defaultWidth = separatorLength(h);
         QVERIFY2(defaultWidth >= kWidestReceipt, qPrintable(QString::number(defaultWidth)));
@@ -200,14 +202,14 @@ class TestLayout : public QObject {
         w->showMaximized();
         QTRY_VERIFY(w->isMaximized());
         QTRY_VERIFY(w->width() > 698);
-        faults = walk();
-        QVERIFY2(faults.isEmpty(), qPrintable("maximised:\n" + faults));
+        faults = walk("maximised");
+        QVERIFY2(faults.isEmpty(), qPrintable(faults));
 
         w->showNormal();
         w->resize(1400, 1000);
         QTRY_COMPARE(w->size(), QSize(1400, 1000));
-        faults = walk();
-        QVERIFY2(faults.isEmpty(), qPrintable("enlarged:\n" + faults));
+        faults = walk("enlarged");
+        QVERIFY2(faults.isEmpty(), qPrintable(faults));
         QVERIFY(separatorLength(h) > defaultWidth);
     }
 };
