@@ -261,10 +261,12 @@ void TFormSet::toggleServiceView() {
     // the view and its gaps, and shrinks back when it is hidden.
     const bool show = mmoServ->isHidden();
     const int extra = kServiceViewWidth + 2 * kServiceViewGap + 3;
+    const int target = width() + (show ? extra : -extra);  // before the minimum follows the view
     layout()->setContentsMargins(0, 0, show ? kServiceViewGap + 3 : 0, 0);
     mmoServ->setVisible(show);
+    layout()->invalidate();
     layout()->activate();
-    if (!isMaximized() && !isFullScreen()) resize(width() + (show ? extra : -extra), height());
+    if (!isMaximized() && !isFullScreen()) resize(target, height());
 }
 
 void TFormSet::openEouFolder() {

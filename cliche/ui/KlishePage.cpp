@@ -134,6 +134,7 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     tl->addWidget(chkKlisheOffsetTop, 4, 0);
     tl->addWidget(edtKlisheTopOffset, 4, 1);
     tl->addWidget(btnKlisheBold, 5, 0, 1, 2);
+    tl->setColumnStretch(2, 1);  // the boxes stay beside their captions on a wide page
 
     grpPic = named<QGroupBox>(this, "grpPic", QStringLiteral("Картинка"));
     rbKlisheLeftPic =
@@ -156,6 +157,7 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     gl->addWidget(edtKlisheLeftOffsetPic, 3, 1);
     gl->addWidget(chkKlisheOffsetTopPic, 4, 0);
     gl->addWidget(edtKlisheTopOffsetPic, 4, 1);
+    gl->setColumnStretch(2, 1);
 
     GroupBox5 = named<QGroupBox>(this, "GroupBox5", QStringLiteral("Картинки в памяти ККМ"));
     cbbPicNums = named<QComboBox>(GroupBox5, "cbbPicNums");
