@@ -18,6 +18,7 @@
 
 #include "app/DeviceRows.h"
 #include "app/IniFile.h"
+#include "app/QtTranslation.h"
 #include "app/SavedList.h"
 #include "app/ui/Page.h"
 #include "app/ui/widgets/Handled.h"
@@ -42,6 +43,7 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       windowUi_(this) {
+    installQtTranslation();  // the boxes and dialogs of Qt speak as the window does
     setObjectName("TFormSet");
     setWindowTitle(kWindowCaption);
     QFont f(QStringLiteral("Tahoma"));
