@@ -138,6 +138,17 @@ int ffdFormatCode(int value) {
     }
 }
 
+QDateTime Register::wallTime(const QDateTime& moment) const {
+    if (!moment.isValid()) return {};
+    const QDateTime own = moment.toOffsetFromUtc(utcOffsetSeconds);
+    return QDateTime(own.date(), own.time());
+}
+
+QDateTime Register::momentOfWall(const QDateTime& wall) const {
+    if (!wall.isValid()) return {};
+    return QDateTime(wall.date(), wall.time(), Qt::OffsetFromUTC, utcOffsetSeconds);
+}
+
 QString Register::momentNow() const {
     return ArchiveGenerator::isoMoment(clock().toSecsSinceEpoch(), utcOffsetSeconds);
 }
@@ -296,17 +307,21 @@ std::shared_ptr<Register> Register::read(const JsonReader& r) {
         if (!g.serial.isEmpty()) id.deviceSerial = g.serial;
         id.utcOffsetSeconds = g.utcOffsetSeconds;
         g.archive.setGenerator(std::make_unique<ArchiveGenerator>(spec, id));
-        // The register stands where its archive ends.
+        // The register stands where its archive ends; an expiry or registration the bench gives
+        // (it may list documents that stand for generated ones) is kept.
         const auto& end = g.archive.generator()->endState();
         if (end.lastShift > 0) {
             g.shift.number = end.lastShift;
             g.shift.state = end.shiftOpen ? 1 : 0;
             g.shift.receipts = end.shiftOpen ? end.receiptsInLastShift : 0;
-            g.shift.expiresAt =
-                QDateTime::fromSecsSinceEpoch(end.lastShiftOpened + 24 * 3600, Qt::UTC);
+            if (!shift.has("expiresAt"))
+                g.shift.expiresAt =
+                    QDateTime::fromSecsSinceEpoch(end.lastShiftOpened + 24 * 3600, Qt::UTC);
         }
-        g.lastRegistration = {end.lastRegistrationNumber, end.registrations,
-                              QDateTime::fromSecsSinceEpoch(end.lastRegistrationMoment, Qt::UTC)};
+        if (!fn.has("lastRegistration"))
+            g.lastRegistration = {
+                end.lastRegistrationNumber, end.registrations,
+                QDateTime::fromSecsSinceEpoch(end.lastRegistrationMoment, Qt::UTC)};
     }
     const JsonReader answers = r.child("jsonAnswers");
     for (auto it = answers.object().begin(); it != answers.object().end(); ++it) {

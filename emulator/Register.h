@@ -160,8 +160,16 @@ struct Register {
 
     std::mutex mutex;
 
-    // The register's clock: the PC's plus the offset.
-    QDateTime clock() const { return QDateTime::currentDateTime().addSecs(clockOffsetSeconds); }
+    // The register's clock: the PC's plus the offset, as a moment.
+    QDateTime clock() const {
+        return QDateTime::currentDateTimeUtc().addSecs(clockOffsetSeconds);
+    }
+    // A moment as the register shows it: the wall time of its own time zone (utcOffset),
+    // whatever the PC's zone, handed out as a local date-time the way the driver does.
+    QDateTime wallTime(const QDateTime& moment) const;
+    QDateTime wallClock() const { return wallTime(clock()); }
+    // The moment the register's clock shows `wall` (a date and time read in its own zone).
+    QDateTime momentOfWall(const QDateTime& wall) const;
     // The register's clock as a document moment ("2021-03-04T12:34:00+03:00").
     QString momentNow() const;
     bool isP5() const { return platform.startsWith(QLatin1Char('5')); }

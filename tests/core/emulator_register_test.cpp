@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 #include <QTemporaryDir>
 #include <thread>
 
@@ -297,6 +298,62 @@ TEST_F(EmulatorRegister, DemoBenchFollowsTheDriversFacts) {
     g->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, g->c(LIBFPTR_FNDT_REG_INFO));
     g->fnQueryData();
     EXPECT_EQ(g->getParamInt(1209), 2);
+}
+
+// Every document the demo register announces can be read, and its numbers agree: the storage
+// status, the last document and receipt, the shift, the unsent documents and the archive.
+TEST_F(EmulatorRegister, DemoArchiveIsWholeAndAgreesWithTheRegister) {
+    emu::World::instance().loadDemo();
+    auto f = openCom("5");
+    const auto status = drv::JsonAnswer::parse(f->jsonTask(R"({"type": "getFnStatus"})"));
+    const int last = status.textOr("fnStatus.fiscalDocumentNumber").toInt();
+    EXPECT_GE(last, 200);
+    const auto lastOf = [&](const char* type) {
+        f->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, f->c(type));
+        EXPECT_EQ(f->fnQueryData(), 0) << type;
+        return f->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    };
+    EXPECT_EQ(lastOf(LIBFPTR_FNDT_LAST_DOCUMENT), last);
+    EXPECT_EQ(lastOf(LIBFPTR_FNDT_LAST_RECEIPT), last);
+    f->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, f->c(LIBFPTR_FNDT_OFD_EXCHANGE_STATUS));
+    f->fnQueryData();
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER),
+              last - f->getParamInt(LIBFPTR_PARAM_DOCUMENTS_COUNT) + 1);
+    const QDateTime firstUnsent = f->getParamDateTime(LIBFPTR_PARAM_DATE_TIME);
+
+    QString previousMoment;
+    int shifts = 0, receiptsOfTheLastShift = 0;
+    QSet<QString> days;
+    for (int n = 1; n <= last; ++n) {
+        const auto d = document(*f, n);
+        ASSERT_EQ(f->errorCode(), 0) << n;
+        const QString moment = d.textOr("documentTLV.1012");
+        EXPECT_GE(moment, previousMoment) << n;
+        previousMoment = moment;
+        days.insert(moment.left(10));
+        const QString type = d.textOr("documentTLV.fiscalDocumentType");
+        if (type == "openShift") {
+            EXPECT_EQ(d.textOr("documentTLV.1038").toInt(), ++shifts) << n;
+            receiptsOfTheLastShift = 0;
+        } else if (type == "receipt" || type == "receiptCorrection" || type.startsWith("bso")) {
+            EXPECT_EQ(d.textOr("documentTLV.1042").toInt(), ++receiptsOfTheLastShift) << n;
+        }
+        if (n == last - 1) {
+            f->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, f->c(LIBFPTR_FNDT_DOCUMENT_BY_NUMBER));
+            f->setParam(LIBFPTR_PARAM_DOCUMENT_NUMBER, n);
+            EXPECT_EQ(f->fnQueryData(), 0);
+            EXPECT_EQ(f->getParamDateTime(LIBFPTR_PARAM_DATE_TIME), firstUnsent);
+        }
+    }
+    EXPECT_GE(days.size(), 20);
+    f->setParam(LIBFPTR_PARAM_DATA_TYPE, f->c(LIBFPTR_DT_SHIFT_STATE));
+    f->queryData();
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_SHIFT_NUMBER), shifts);
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_SHIFT_STATE), f->c(LIBFPTR_SS_OPENED));
+    f->setParam(LIBFPTR_PARAM_DATA_TYPE, f->c(LIBFPTR_DT_RECEIPT_STATE));
+    f->queryData();
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_RECEIPT_NUMBER), receiptsOfTheLastShift);
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER), last);
 }
 
 }  // namespace

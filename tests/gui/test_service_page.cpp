@@ -390,7 +390,7 @@ class TestServicePage : public QObject {
         page->timerTick();
         const QDateTime shown = drv::parseDateTimeText(h.find<QLineEdit>("edtKKMtime")->text());
         QVERIFY(shown.isValid());
-        QVERIFY(qAbs(shown.secsTo(reg->clock())) < 5);
+        QVERIFY(qAbs(shown.secsTo(reg->wallClock())) < 5);
         QVERIFY(callsFrom(h, from).filter("queryData").size() == 1);
         h.window()->session().setKkmConnected(false);
         page->timerTick();
@@ -411,7 +411,7 @@ class TestServicePage : public QObject {
         QStringList calls = callsFrom(h, from).filter(
             QRegularExpression("^(writeDateTime|printText|lineFeed|setParam)"));
         QCOMPARE(calls.filter("writeDateTime").size(), 1);
-        QVERIFY(qAbs(reg->clock().secsTo(picked)) < 5);
+        QVERIFY(qAbs(reg->wallClock().secsTo(picked)) < 5);
         auto printed = reg->journal->items();
         QCOMPARE(printed.size(), 7);
         QCOMPARE(printed[0].text, QString(""));
@@ -422,7 +422,7 @@ class TestServicePage : public QObject {
         reg->journal->clear();
         from = h.driverLog().size();
         h.click("btnSetSyncFromPC");
-        QVERIFY(qAbs(reg->clock().secsTo(QDateTime::currentDateTime())) < 5);
+        QVERIFY(qAbs(reg->wallClock().secsTo(QDateTime::currentDateTime())) < 5);
         printed = reg->journal->items();
         QCOMPARE(printed.size(), 7);
         const QString prefix = QStringLiteral("Дата и время установлены\r\n");
