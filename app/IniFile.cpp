@@ -9,12 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <list>
 #include <string>
 #include <system_error>
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -61,18 +63,72 @@ QByteArray readableText(const QByteArray& raw, bool& repaired) {
 }
 
 // Counts the section lines; a line that is neither blank, a comment, a section nor a key
-// marks the file as repaired.
-int sectionLines(const QByteArray& text, bool& repaired) {
+// marks the file as repaired. A line that opens a section without closing it would swallow
+// the lines after it into the section's name, a section without a name and keys before the
+// first section would be written ahead of every section at the next save: such lines are
+// blanked out of `text` and mark the file as repaired too.
+int sectionLines(QByteArray& text, bool& repaired) {
     int sections = 0;
-    for (const QByteArray& raw : text.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
-        if (line.startsWith('[') && line.contains(']'))
-            ++sections;
-        else if (!line.contains('='))
+    qsizetype start = 0;
+    const auto blank = [&](qsizetype from, qsizetype to) {
+        repaired = true;
+        std::fill(text.begin() + from, text.begin() + to, ' ');
+    };
+    while (start < text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0) end = text.size();
+        const QByteArray line = text.sliced(start, end - start).trimmed();
+        const bool content = !line.isEmpty() && !line.startsWith(';') && !line.startsWith('#');
+        const qsizetype close = line.indexOf(']');
+        if (content && line.startsWith('[') && close > 0) {
+            if (line.sliced(1, close - 1).trimmed().isEmpty())
+                blank(start, end);
+            else
+                ++sections;
+        } else if (content && line.startsWith('[')) {
+            blank(start, end);
+        } else if (content && !line.contains('=')) {
             repaired = true;
+        } else if (content && sections == 0) {
+            blank(start, end);
+        }
+        start = end + 1;
     }
     return sections;
+}
+
+// The permissions of a new file: read and write for all, less the process's umask, as any
+// program's new files. Linux tells the umask without changing it; elsewhere it is set and put
+// back.
+QFileDevice::Permissions newFilePermissions() {
+    int mask = -1;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                mask = line.mid(6).trimmed().toInt(&ok, 8);
+                if (!ok) mask = -1;
+            }
+#ifdef Q_OS_UNIX
+    if (mask < 0) {
+        mask = int(::umask(022));
+        ::umask(mode_t(mask));
+    }
+#endif
+    if (mask < 0) mask = 022;
+    const int mode = 0666 & ~mask;
+    QFileDevice::Permissions p;
+    const std::pair<int, QFileDevice::Permissions> bits[] = {
+        {0400, QFileDevice::ReadOwner | QFileDevice::ReadUser},
+        {0200, QFileDevice::WriteOwner | QFileDevice::WriteUser},
+        {0040, QFileDevice::ReadGroup},
+        {0020, QFileDevice::WriteGroup},
+        {0004, QFileDevice::ReadOther},
+        {0002, QFileDevice::WriteOther}};
+    for (const auto& [bit, perm] : bits)
+        if (mode & bit) p |= perm;
+    return p;
 }
 
 bool syncToDisk(QFileDevice& f) {
@@ -124,7 +180,7 @@ bool IniFile::load(const QString& path) {
     const QByteArray raw = f.read(kMaxFileBytes + 1);
     if (raw.size() > kMaxFileBytes) return tooLarge(raw.size());
 
-    const QByteArray text = readableText(raw, d->repaired);
+    QByteArray text = readableText(raw, d->repaired);
     if (text.trimmed().isEmpty()) {
         d->error = QStringLiteral("файл пуст");
         return false;
@@ -180,12 +236,9 @@ bool IniFile::save(const QString& path) const {
     if (tmp.open()) {
         if (tmp.write(bytes) != bytes.size() || !syncToDisk(tmp)) return false;
         // The file gets its name only now where the system allows a file without one, and
-        // keeps the permissions of the one it replaces.
+        // keeps the permissions of the one it replaces; a new one follows the umask.
         const QString tmpName = tmp.fileName();
-        tmp.setPermissions(info.exists() ? info.permissions()
-                                         : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ReadUser | QFileDevice::WriteUser |
-                                               QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        tmp.setPermissions(info.exists() ? info.permissions() : newFilePermissions());
         tmp.close();
         std::error_code error;
         std::filesystem::rename(fsPath(tmpName), fsPath(info.absoluteFilePath()), error);

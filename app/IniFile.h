@@ -22,8 +22,8 @@ class IniFile {
     // saying why; a file that can't be opened leaves errorString() empty.
     bool load(const QString& path);
     QString errorString() const;
-    // The last load found NUL bytes, bytes that are no UTF-8 or lines that are neither a
-    // section, a key nor a comment.
+    // The last load found NUL bytes, bytes that are no UTF-8, lines that are neither a
+    // section, a key nor a comment, or a section line without its "]" (read as blank).
     bool repaired() const;
     // Writes the file through a temporary file "<name>.XXXXXX.tmp" beside it and a rename, so
     // the file under its name is always whole. Where the folder takes no new file, an existing

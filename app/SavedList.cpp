@@ -35,14 +35,19 @@ QString userConfigDir() {
            QStringLiteral("/velmor-kkt");
 }
 
+QString installMarkerPath(const QString& progdir) {
+    return progdir + QStringLiteral("installed");
+}
+
 QString settingsFilePath(const QString& progdir, const QString& userDir) {
+    const QString mine = QDir(userDir).filePath(QStringLiteral("set.ini"));
+    if (QFileInfo(installMarkerPath(progdir)).isFile()) return mine;
     const QString beside = iniPath(progdir);
     if (QFileInfo::exists(beside)) return beside;
     const QFileInfo pf(progdir + QStringLiteral("pf"));
     const bool writable =
         pf.exists() ? pf.isDir() && pf.isWritable() : QFileInfo(progdir).isWritable();
-    if (writable) return beside;
-    return QDir(userDir).filePath(QStringLiteral("set.ini"));
+    return writable ? beside : mine;
 }
 
 InstallReport checkInstall(const QString& progdir, const QString& settingsFile) {
@@ -100,6 +105,26 @@ QString setAside(const QString& path, const QString& reason) {
     return text;
 }
 
+// Keeps a copy of a damaged file that could still be read, as "set.ini.bad" beside it (an
+// older one is replaced): what was read is used and saved over it at close, so the original
+// would otherwise be lost. Returns what the user is told.
+QString keepCopy(const QString& path) {
+    const QString bad = path + QStringLiteral(".bad");
+    const QString badName = QFileInfo(bad).fileName();
+    std::error_code error;
+    std::filesystem::copy_file(std::filesystem::path(path.toStdU16String()),
+                               std::filesystem::path(bad.toStdU16String()),
+                               std::filesystem::copy_options::overwrite_existing, error);
+    QString text = QStringLiteral("Файл настроек \"%1\" повреждён: прочитано то, что удалось.\r\n")
+                       .arg(QDir::toNativeSeparators(path));
+    if (!error)
+        text += QStringLiteral("Исходный файл сохранён рядом под именем \"%1\".").arg(badName);
+    else
+        text +=
+            QStringLiteral("Сохранить исходный файл под именем \"%1\" не удалось.").arg(badName);
+    return text;
+}
+
 }  // namespace
 
 QString loadSavedList(const QString& path, DeviceRows& rows, ListOptions& opts) {
@@ -115,9 +140,10 @@ QString loadSavedList(const QString& path, DeviceRows& rows, ListOptions& opts) 
     // close: it is set aside instead.
     if (ini.repaired() && !isSaveFlag(ini.value(kFset, "save")))
         return setAside(path, QStringLiteral("файл повреждён"));
+    const QString told = ini.repaired() ? keepCopy(path) : QString();
     if (ini.value(kFset, "save") != QLatin1String("1")) {
         opts.save = false;
-        return {};
+        return told;
     }
     opts.save = true;
     opts.com = ini.value(kFset, "com") == QLatin1String("1");
@@ -130,7 +156,7 @@ QString loadSavedList(const QString& path, DeviceRows& rows, ListOptions& opts) 
         loaded << row;
     }
     rows.setRows(loaded);
-    return {};
+    return told;
 }
 
 SaveResult saveSettings(const QString& path, const DeviceRows& rows, const ListOptions& opts) {

@@ -20,10 +20,15 @@ QString iniPath(const QString& progdir);
 // ($XDG_CONFIG_HOME, else ~/.config).
 QString userConfigDir();
 
-// Where the user's settings file is. A build or a portable copy keeps it beside the program:
-// pf/set.ini when that file exists, or when the program's pf folder (or, with no pf folder,
-// the program's folder) can be written. An installed program's folder can't be written by its
-// users; each keeps set.ini in `userDir` instead (the folder is not created here).
+// The file a package installs beside the program: an installed program never writes into its
+// own folder, whoever runs it (root could), so every user, root included, keeps set.ini in
+// `userDir`.
+QString installMarkerPath(const QString& progdir);
+
+// Where the user's settings file is. An installed program (see installMarkerPath) keeps it in
+// `userDir` (the folder is not created here). A build or a portable copy keeps it beside the
+// program: pf/set.ini when that file exists, or when the program's pf folder (or, with no pf
+// folder, the program's folder) can be written; otherwise it too uses `userDir`.
 QString settingsFilePath(const QString& progdir, const QString& userDir);
 
 // What an installation holds, for "velmor-kkt --paths": one line per file the program needs
@@ -38,8 +43,10 @@ InstallReport checkInstall(const QString& progdir, const QString& settingsFile);
 // loadSavedList: options and rows from the file; `opts` keeps its defaults when the file is
 // missing or "save" is not "1" (then only `save` becomes false). Temporary files left by an
 // interrupted save go first. A file that can't be read (empty, damaged, oversized) is moved to
-// "set.ini.bad" beside it, `opts` keeps its defaults and the text to tell the user is returned;
-// otherwise the result is empty.
+// "set.ini.bad" beside it, `opts` keeps its defaults and the text to tell the user is returned.
+// A damaged file that could still be read (NUL bytes, bytes that are no UTF-8, broken lines) is
+// used as read, a copy of it is kept as "set.ini.bad" and the text to tell the user is
+// returned; otherwise the result is empty.
 QString loadSavedList(const QString& settingsFile, DeviceRows& rows, ListOptions& opts);
 
 enum class SaveResult { Saved, NoAccess, WriteFailed };

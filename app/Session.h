@@ -66,11 +66,15 @@ class Session : public QObject {
     void requestViewReset() { emit viewResetRequested(); }
     // Tells the pages that a register was connected (print option lists refill).
     void announceConnected() { emit connected(); }
+    // Asks the connection page to close the connection (the register went away, e.g. switched
+    // off by a command).
+    void requestDisconnect() { emit disconnectRequested(); }
 
   signals:
     void changed();
     void viewResetRequested();
     void connected();
+    void disconnectRequested();
 
   private:
     platform::IPc& pc_;

@@ -19,8 +19,10 @@ class IUi {
     // A message box; `caption` nullopt means the application title.
     virtual void message(const QString& text, Icon icon = Icon::Information,
                          std::optional<QString> caption = std::nullopt) = 0;
-    // An OK/Cancel question; true for OK.
-    virtual bool confirm(const QString& text) = 0;
+    // An OK/Cancel question; true for OK. `cancelByDefault`: Enter alone answers Cancel (for
+    // what cannot be undone).
+    virtual bool confirm(const QString& text, Icon icon = Icon::Information,
+                         bool cancelByDefault = false) = 0;
     // Process pending window messages once.
     virtual void processEvents() = 0;
     // Pause `ms` milliseconds, then process pending messages.

@@ -27,7 +27,20 @@ QByteArray encodeClicheFile(const QStringList& rows) {
     return out;
 }
 
+QString saveTargetProblem(const QString& path) {
+    const QFileInfo target(path);
+    // a link that leads nowhere would be replaced by the file itself
+    if (target.isSymLink() && !target.exists()) return QStringLiteral("ссылка никуда не ведет");
+    if (target.exists() && !target.isFile())
+        return QStringLiteral("это не обычный файл, а папка, устройство или канал");
+    return {};
+}
+
 bool saveClicheFile(const QString& path, const QStringList& rows, QString* error) {
+    if (const QString problem = saveTargetProblem(path); !problem.isEmpty()) {
+        if (error) *error = problem;
+        return false;
+    }
     QSaveFile f(path);
     if (f.open(QIODevice::WriteOnly)) {
         f.write(encodeClicheFile(rows));
@@ -72,18 +85,29 @@ ClicheFileLines decodeClicheFile(const QByteArray& bytes) {
 }
 
 ClicheFileLines loadClicheFile(const QString& path) {
-    QFile f(path);
-    if (QFileInfo(path).size() > kMaxClicheFileBytes) {
-        ClicheFileLines r;
+    ClicheFileLines r;
+    const QFileInfo source(path);
+    // a device, a channel or a folder is never opened: reading one may never end
+    if (source.exists() && !source.isFile()) {
+        r.error = QStringLiteral(
+            "Не удалось открыть файл: это не обычный файл, а папка, устройство или канал");
+        return r;
+    }
+    if (source.size() > kMaxClicheFileBytes) {
         r.error = notCliche(QStringLiteral("файл слишком большой"));
         return r;
     }
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        ClicheFileLines r;
         r.error = QStringLiteral("Не удалось открыть файл: %1").arg(f.errorString());
         return r;
     }
-    return decodeClicheFile(f.read(kMaxClicheFileBytes + 1));
+    const QByteArray bytes = f.read(kMaxClicheFileBytes + 1);
+    if (f.error() != QFileDevice::NoError) {
+        r.error = QStringLiteral("Не удалось прочитать файл: %1").arg(f.errorString());
+        return r;
+    }
+    return decodeClicheFile(bytes);
 }
 
 }  // namespace cliche

@@ -12,7 +12,12 @@ inline constexpr qint64 kMaxClicheFileBytes = 64 * 1024;
 
 // The file's bytes for display-form rows (converted to register form here).
 QByteArray encodeClicheFile(const QStringList& rows);
-// Writes the file whole or not at all; false with `error` set when it can't be written.
+// Why `path` can't take a cliche file, for the user; empty when it can. Only a regular file (or
+// a link to one) is replaced, and a missing one is made: a folder, a device, a channel or a link
+// that leads nowhere is refused.
+QString saveTargetProblem(const QString& path);
+// Writes the file whole or not at all; false with `error` set when it can't be written
+// (saveTargetProblem included).
 bool saveClicheFile(const QString& path, const QStringList& rows, QString* error = nullptr);
 
 struct ClicheFileLines {
@@ -24,6 +29,9 @@ struct ClicheFileLines {
 // CR; lines after the tenth are ignored. Bytes that are no UTF-8, control characters or an
 // oversized file make it no cliche file.
 ClicheFileLines decodeClicheFile(const QByteArray& bytes);
+// Reads a regular file (or a link to one) of at most kMaxClicheFileBytes; a folder, a device or
+// a channel is refused without being opened, and a read error is reported, never taken for an
+// empty file.
 ClicheFileLines loadClicheFile(const QString& path);
 
 }  // namespace cliche

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "driver/Fptr.h"
 
@@ -24,6 +25,35 @@ std::optional<int> entryNumber(const QString& entry) {
     return n;
 }
 
+namespace {
+
+struct PictureInfo {
+    int number = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Every picture of numbered memory: each number 0 to 10 is asked for, so a gap ends nothing.
+// `complete` is false when the register did not answer one of the queries.
+QList<PictureInfo> numberedPictures(drv::Fptr& fptr, bool* complete = nullptr) {
+    QList<PictureInfo> found;
+    bool all = true;
+    for (int n = 0; n <= kMaxPictureNumber; ++n) {
+        fptr.setParam(LIBFPTR_PARAM_DATA_TYPE, fptr.c(LIBFPTR_DT_PICTURE_INFO));
+        fptr.setParam(LIBFPTR_PARAM_PICTURE_NUMBER, QString::number(n));
+        if (fptr.queryData() != 0) {
+            all = false;
+            continue;
+        }
+        const int width = fptr.getParamInt(LIBFPTR_PARAM_WIDTH);
+        if (width != 0) found.append({n, width, fptr.getParamInt(LIBFPTR_PARAM_HEIGHT)});
+    }
+    if (complete) *complete = all;
+    return found;
+}
+
+}  // namespace
+
 QStringList readPictureEntries(drv::Fptr& fptr, bool singleCliche) {
     QStringList entries;
     if (singleCliche) {
@@ -32,15 +62,8 @@ QStringList readPictureEntries(drv::Fptr& fptr, bool singleCliche) {
         if (fptr.getParamInt(LIBFPTR_PARAM_COUNT) != 0) entries << QStringLiteral("0");
         return entries;
     }
-    for (int n = 0; n <= kMaxPictureNumber; ++n) {
-        fptr.setParam(LIBFPTR_PARAM_DATA_TYPE, fptr.c(LIBFPTR_DT_PICTURE_INFO));
-        fptr.setParam(LIBFPTR_PARAM_PICTURE_NUMBER, QString::number(n));
-        fptr.queryData();
-        const int width = fptr.getParamInt(LIBFPTR_PARAM_WIDTH);
-        const int height = fptr.getParamInt(LIBFPTR_PARAM_HEIGHT);
-        if (n > 0 && width == 0) break;
-        if (width != 0) entries << entryText(n, width, height);
-    }
+    for (const PictureInfo& p : numberedPictures(fptr))
+        entries << entryText(p.number, p.width, p.height);
     return entries;
 }
 
@@ -70,10 +93,10 @@ QVariant uploadPictureCliche(drv::Fptr& fptr, const QString& file) {
     return fptr.call(drv::members::uploadPictureCliche);
 }
 
-void downloadPicture(drv::Fptr& fptr, int number, const QString& path) {
+int downloadPicture(drv::Fptr& fptr, int number, const QString& path) {
     fptr.setParam(LIBFPTR_PARAM_PICTURE_NUMBER, QString::number(number));
     fptr.setParam(LIBFPTR_PARAM_FILENAME, path);
-    fptr.run(drv::members::downloadPicture);
+    return fptr.run(drv::members::downloadPicture);
 }
 
 std::optional<QByteArray> previewPicture(drv::Fptr& fptr, int number) {
@@ -88,57 +111,61 @@ std::optional<QByteArray> previewPicture(drv::Fptr& fptr, int number) {
 
 namespace {
 
-// Every picture of the list to its work file, in list order; false when one was not written.
-bool downloadAll(drv::Fptr& fptr, const QList<int>& numbers, const WorkFolder& work) {
-    bool all = true;
-    for (int n : numbers) {
-        const QString file = work.pictureFile(n);
-        if (file.isEmpty()) return false;
-        downloadPicture(fptr, n, file);
-        all = all && QFile::exists(file);
+// Every picture the register holds, asked for afresh, to its work file in number order; nullopt
+// when one query or download failed, or `selected` is not among them.
+std::optional<QList<int>> downloadAll(drv::Fptr& fptr, int selected, const WorkFolder& work) {
+    if (!work.isValid()) return std::nullopt;
+    bool complete = false;
+    const QList<PictureInfo> pictures = numberedPictures(fptr, &complete);
+    if (!complete) return std::nullopt;
+    QList<int> numbers;
+    for (const PictureInfo& p : pictures) {
+        const QString file = work.pictureFile(p.number);
+        if (downloadPicture(fptr, p.number, file) != 0 || QFileInfo(file).size() <= 0)
+            return std::nullopt;
+        numbers << p.number;
     }
-    return all;
+    if (!numbers.contains(selected)) return std::nullopt;
+    return numbers;
 }
 
 }  // namespace
 
-Change replaceNumbered(drv::Fptr& fptr, const QList<int>& numbers, int selected,
-                       const QString& chosen) {
+Change replaceNumbered(drv::Fptr& fptr, int selected, const QString& chosen) {
     WorkFolder work;
-    if (!work.isValid() || selected < 0 || selected >= numbers.size()) return Change::NotRead;
-    const QString s = work.pictureFile(numbers[selected]);
-    const QString aside = s + QLatin1Char('_');
     // nothing is cleared before every picture is safe in its work file
-    if (!downloadAll(fptr, numbers, work)) return Change::NotRead;
+    const auto numbers = downloadAll(fptr, selected, work);
+    if (!numbers) return Change::NotRead;
+    const QString s = work.pictureFile(selected);
+    const QString aside = s + QLatin1Char('_');
     fptr.run(drv::members::clearPictures);
     QFile::rename(s, aside);
     QFile::remove(s);
     QFile::copy(chosen, s);
-    for (int n : numbers) {
+    for (int n : *numbers) {
         if (uploadSucceeded(uploadPictureMemory(fptr, work.pictureFile(n)))) continue;
         // undo: the previous pictures go back in their order
         fptr.run(drv::members::clearPictures);
         QFile::remove(s);
         QFile::rename(aside, s);
-        for (int m : numbers) uploadPictureMemory(fptr, work.pictureFile(m));
+        for (int m : *numbers) uploadPictureMemory(fptr, work.pictureFile(m));
         return Change::UploadFailed;
     }
     return Change::Done;
 }
 
-Change deleteNumbered(drv::Fptr& fptr, const QList<int>& numbers, int selected) {
+Change deleteNumbered(drv::Fptr& fptr, int selected) {
     WorkFolder work;
-    if (!work.isValid() || selected < 0 || selected >= numbers.size()) return Change::NotRead;
-    const QString s = work.pictureFile(numbers[selected]);
-    if (!downloadAll(fptr, numbers, work)) return Change::NotRead;
+    const auto numbers = downloadAll(fptr, selected, work);
+    if (!numbers) return Change::NotRead;
     fptr.run(drv::members::clearPictures);
-    QFile::remove(s);
+    QFile::remove(work.pictureFile(selected));
     // the deleted picture's file is gone, so its upload fails and the others keep their order;
     // another picture that does not go back is not passed over in silence
     bool lost = false;
-    for (int i = 0; i < numbers.size(); ++i) {
-        const bool ok = uploadSucceeded(uploadPictureMemory(fptr, work.pictureFile(numbers[i])));
-        lost = lost || (!ok && i != selected);
+    for (int n : *numbers) {
+        const bool ok = uploadSucceeded(uploadPictureMemory(fptr, work.pictureFile(n)));
+        lost = lost || (!ok && n != selected);
     }
     return lost ? Change::UploadFailed : Change::Done;
 }

@@ -28,8 +28,9 @@ QString entryText(int number, int width, int height);
 // without a blank); nullopt unless it is 0 to 10.
 std::optional<int> entryNumber(const QString& entry);
 
-// The entries of the list as the register answers. Numbered memory: numbers 0 upwards until
-// the first missing one after 0. Single cliche picture: "0" when the register holds one.
+// The entries of the list as the register answers. Numbered memory: every number 0 to 10 is
+// asked for, so pictures past a gap are listed too. Single cliche picture: "0" when the
+// register holds one.
 QStringList readPictureEntries(drv::Fptr& fptr, bool singleCliche);
 
 // A folder of work files in the temp directory, unique to its owner and removed with it.
@@ -51,7 +52,8 @@ class WorkFolder {
 bool uploadSucceeded(const QVariant& result);
 QVariant uploadPictureMemory(drv::Fptr& fptr, const QString& file);
 QVariant uploadPictureCliche(drv::Fptr& fptr, const QString& file);
-void downloadPicture(drv::Fptr& fptr, int number, const QString& path);
+// The driver's result: 0, or -1 with its error set.
+int downloadPicture(drv::Fptr& fptr, int number, const QString& path);
 
 // Downloads picture `number` to a work file and returns its bytes; nullopt when the register
 // wrote no file.
@@ -61,13 +63,16 @@ enum class Change {
     Done,
     UploadFailed,  // replace: an upload failed and the previous pictures were uploaded again;
                    // delete: one of the other pictures did not go back
-    NotRead,       // a picture could not be downloaded: the memory was not touched
+    NotRead,       // a picture could not be listed or downloaded, or `selected` is not held:
+                   // the memory was not touched
 };
-// Replaces the picture of entry `selected` of `numbers` (numbered memory) by `chosen`.
-Change replaceNumbered(drv::Fptr& fptr, const QList<int>& numbers, int selected,
-                       const QString& chosen);
-// Deletes the picture of entry `selected` of `numbers` (numbered memory).
-Change deleteNumbered(drv::Fptr& fptr, const QList<int>& numbers, int selected);
+// Before anything is cleared, both ask the register afresh for every picture it holds (0 to 10,
+// past any gap) and download each to a work file; they go back in number order (the register
+// numbers them anew from 0).
+// Replaces picture number `selected` (numbered memory) by the file `chosen`.
+Change replaceNumbered(drv::Fptr& fptr, int selected, const QString& chosen);
+// Deletes picture number `selected` (numbered memory).
+Change deleteNumbered(drv::Fptr& fptr, int selected);
 
 // Prints picture `number`: by number from numbered memory, or downloaded and printed as a file
 // for the single cliche picture.

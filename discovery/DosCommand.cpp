@@ -97,7 +97,8 @@ void TDosCommand::post(std::function<void()> event) {
 
 void TDosCommand::Execute() {
     if (running_) throw DosCommandError("DosCommand still running");
-    if (CommandLine.isEmpty()) throw DosCommandError("No Commandline to execute");
+    if (CommandLine.isEmpty() && Arguments.isEmpty())
+        throw DosCommandError("No Commandline to execute");
 
     run_.reset();  // the previous run has ended: its child is gone
     auto run = std::make_unique<Run>();
@@ -111,8 +112,8 @@ void TDosCommand::Execute() {
     run_ = std::move(run);
     Run* r = run_.get();
 
-    const QString commandLine = CommandLine;
-    const QStringList args = QProcess::splitCommand(commandLine);
+    const QStringList args = Arguments.isEmpty() ? QProcess::splitCommand(CommandLine) : Arguments;
+    const QString commandLine = Arguments.isEmpty() ? CommandLine : Arguments.join(u' ');
     if (args.isEmpty()) {
         r->ended = true;
         const QString error = QStringLiteral("Error creating Process: %1 - (%2)")

@@ -53,8 +53,11 @@ class TDosCommand : public QObject {
     explicit TDosCommand(QObject* parent = nullptr);
     ~TDosCommand() override;  // ends a running child; no event is delivered afterwards
 
-    // Settings; read at Execute.
+    // Settings; read at Execute. The program and its arguments: `Arguments` when it is not
+    // empty (each element one argument, whatever characters it holds), else `CommandLine`
+    // split by the shell's quoting rules.
     QString CommandLine;
+    QStringList Arguments;
     bool InputToOutput = false;
     int MaxTimeAfterBeginning = 0;   // seconds; 0 = no limit
     int MaxTimeAfterLastOutput = 0;  // seconds; 0 = no limit

@@ -10,23 +10,6 @@
 
 namespace discovery {
 
-namespace {
-
-// One command line from program and arguments; arguments with blanks or quotes are quoted.
-QString joinCommand(const QStringList& args) {
-    QStringList parts;
-    for (QString a : args) {
-        if (a.isEmpty() || a.contains(' ') || a.contains('"') || a.contains('\'')) {
-            a.replace('"', QStringLiteral("\"\"\""));
-            a = '"' + a + '"';
-        }
-        parts << a;
-    }
-    return parts.join(' ');
-}
-
-}  // namespace
-
 struct HandleListing::Impl {
     Impl(platform::IPc& p, app::LineLog& v) : pc(p), view(v) {}
     platform::IPc& pc;
@@ -87,7 +70,7 @@ void HandleListing::start(const QString& progdir) {
         command << QStringLiteral("--from") << file->fileName();
         d->dataFile = std::move(file);
     }
-    d->DosCommand_handle.CommandLine = joinCommand(command);
+    d->DosCommand_handle.Arguments = command;
     try {
         d->DosCommand_handle.Execute();
     } catch (const DosCommandError& e) {

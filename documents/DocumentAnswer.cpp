@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <cmath>
 
+#include "driver/JsonAnswer.h"
 #include "driver/ValueText.h"
 
 namespace documents {
@@ -117,6 +118,10 @@ std::optional<qint64> wholeNumber(const QString& text) {
 DocumentAnswer DocumentAnswer::parse(const QString& text) {
     DocumentAnswer a;
     if (text.isEmpty()) return a;
+    if (auto error = drv::JsonAnswer::sizeError(text)) {
+        a.error_ = *error;
+        return a;
+    }
     QJsonParseError err;
     const auto doc = QJsonDocument::fromJson(quoteNumbers(text).toUtf8(), &err);
     if (err.error != QJsonParseError::NoError) {

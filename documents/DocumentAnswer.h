@@ -25,8 +25,8 @@ class DocumentAnswer {
   public:
     DocumentAnswer() = default;
     // An empty text gives an answer without keys and without error. A text that is not JSON, or
-    // whose top level is not an object, gives an answer without keys and with the parser's
-    // message in error().
+    // whose top level is not an object, or that is over drv::JsonAnswer::kMaxAnswerChars, gives
+    // an answer without keys and with the reason in error().
     static DocumentAnswer parse(const QString& text);
 
     bool failed() const { return !error_.isEmpty(); }

@@ -77,6 +77,7 @@ bool closeOpenReceipt(drv::Fptr& fptr, ui::IUi& ui) {
 }
 
 bool cancelOpenReceipt(drv::Fptr& fptr, ui::IUi& ui) {
+    if (!ui.confirm(kCancelReceiptQuestion, ui::Icon::Question, true)) return false;
     fptr.run(drv::members::cancelReceipt);
     return succeeded(fptr, ui);
 }

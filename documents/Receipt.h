@@ -34,8 +34,11 @@ struct OpenReceiptView {
 // that no failure reads as a closed receipt.
 OpenReceiptView readOpenReceipt(drv::Fptr& fptr);
 
+inline const QString kCancelReceiptQuestion =
+    QStringLiteral("Отменить открытый чек?\r\n\r\nЕго позиции и оплаты будут удалены.");
+
 // Close and cancel of the open receipt; true on success. A driver error is shown as its
-// description alone.
+// description alone. The cancel is asked first (Enter alone answers no): false when declined.
 bool closeOpenReceipt(drv::Fptr& fptr, ui::IUi& ui);
 bool cancelOpenReceipt(drv::Fptr& fptr, ui::IUi& ui);
 // Continues a stopped print; a driver error is shown after "Не удалось напечатать документ".

@@ -1,6 +1,8 @@
 #include "documents/Render.h"
 
 #include <QHash>
+#include <algorithm>
+#include <vector>
 
 #include "app/Ui.h"
 #include "driver/Fptr.h"
@@ -119,12 +121,30 @@ QString vatName(const QString& value, const VatCodes& c) {
                           {c.no, "Без НДС"}});
 }
 
+// One system by its name; several (the register keeps the sum of their flags) by their names
+// joined with ", " in the order of the flags. A value with an unknown flag stays as it is.
 QString taxationName(const QString& value, const TaxationCodes& c) {
-    return byCode(value, {{c.osn, "ОСН"},
-                          {c.usnIncome, "УСН доход"},
-                          {c.usnIncomeOutcome, "УСН доход-расход"},
-                          {c.esn, "ЕСХН"},
-                          {c.patent, "Патент"}});
+    const std::pair<QString, const char*> rows[] = {{c.osn, "ОСН"},
+                                                    {c.usnIncome, "УСН доход"},
+                                                    {c.usnIncomeOutcome, "УСН доход-расход"},
+                                                    {c.esn, "ЕСХН"},
+                                                    {c.patent, "Патент"}};
+    bool ok = false;
+    const qlonglong mask = value.toLongLong(&ok);
+    if (!ok || mask <= 0) return byCode(value, {rows[0], rows[1], rows[2], rows[3], rows[4]});
+    std::vector<std::pair<qlonglong, QString>> found;
+    qlonglong covered = 0;
+    for (const auto& [code, name] : rows) {
+        const qlonglong flag = code.toLongLong(&ok);
+        if (!ok || flag <= 0 || (mask & flag) != flag) continue;
+        found.emplace_back(flag, QString::fromUtf8(name));
+        covered |= flag;
+    }
+    if (covered != mask) return value;
+    std::sort(found.begin(), found.end());
+    QStringList names;
+    for (const auto& f : found) names << f.second;
+    return names.join(QStringLiteral(", "));
 }
 
 // Characters as the monospaced view shows them: a pair of UTF-16 surrogates is one character.

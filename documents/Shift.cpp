@@ -157,11 +157,13 @@ void openShiftOperation(drv::Fptr& fptr, ui::IUi& ui) {
     fptr.run(drv::members::checkDocumentClosed);
 }
 
-void closeShiftOperation(drv::Fptr& fptr, ui::IUi& ui) {
+bool closeShiftOperation(drv::Fptr& fptr, ui::IUi& ui) {
+    if (!ui.confirm(kCloseShiftQuestion, ui::Icon::Question, true)) return false;
     fptr.setParam(LIBFPTR_PARAM_REPORT_TYPE, fptr.c(LIBFPTR_RT_CLOSE_SHIFT));
     fptr.run(drv::members::report);
     ui::reportDriverError(fptr, ui, true);
     fptr.run(drv::members::checkDocumentClosed);
+    return true;
 }
 
 void xReportOperation(drv::Fptr& fptr, ui::IUi& ui) {

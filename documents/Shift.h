@@ -47,9 +47,13 @@ QString shiftStateText(drv::Fptr& fptr, int state, const QDateTime& moment);
 // queries are not reported; their rows show what the driver answers.
 info::ReportRows buildShiftReport(drv::Fptr& fptr);
 
-// The shift operations; each ends with the driver's error report.
+inline const QString kCloseShiftQuestion =
+    QStringLiteral("Закрыть смену?\r\n\r\nБудет напечатан отчёт о закрытии смены.");
+
+// The shift operations; each ends with the driver's error report. Closing the shift is asked
+// first (Enter alone answers no); false when the user said no.
 void openShiftOperation(drv::Fptr& fptr, ui::IUi& ui);
-void closeShiftOperation(drv::Fptr& fptr, ui::IUi& ui);
+bool closeShiftOperation(drv::Fptr& fptr, ui::IUi& ui);
 void xReportOperation(drv::Fptr& fptr, ui::IUi& ui);
 // Cash in (`income`) or cash out of the amount in `amountText`. An amount that is not exact
 // is told and never reaches the register.

@@ -6,14 +6,18 @@
 
 namespace drv {
 
+std::optional<QString> JsonAnswer::sizeError(const QString& text) {
+    if (text.size() <= kMaxAnswerChars) return std::nullopt;
+    return QStringLiteral("Ответ драйвера слишком велик: %1 символов (допускается не более %2)")
+        .arg(text.size())
+        .arg(kMaxAnswerChars);
+}
+
 JsonAnswer JsonAnswer::parse(const QString& text) {
     JsonAnswer a;
-    if (text.size() > kMaxAnswerChars) {
+    if (auto error = sizeError(text)) {
         a.tooLarge_ = true;
-        a.error_ =
-            QStringLiteral("Ответ драйвера слишком велик: %1 символов (допускается не более %2)")
-                .arg(text.size())
-                .arg(kMaxAnswerChars);
+        a.error_ = *error;
         return a;
     }
     if (text.trimmed().isEmpty()) return a;

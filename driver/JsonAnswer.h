@@ -3,7 +3,8 @@
 // "fnInfo.serial", "documentTLV.1012", "documentTLV.1059[0].1030".
 //
 // An answer longer than kMaxAnswerChars is refused without parsing, with a clear error: a
-// register never sends one that large, and parsing it would only freeze the window.
+// register never sends one that large, and parsing it would only freeze the window. Every
+// parser of driver answers (this one, the fiscal documents') checks sizeError() first.
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
@@ -17,6 +18,9 @@ class JsonAnswer {
     static constexpr qsizetype kMaxAnswerChars = 4 * 1024 * 1024;
 
     JsonAnswer() = default;
+    // The bound every parser of a driver answer applies first: the user's message for a text
+    // over kMaxAnswerChars, nothing for any other.
+    static std::optional<QString> sizeError(const QString& text);
     // An empty text, invalid JSON, a non-object or an oversized answer all give an answer
     // without paths; error() tells why (empty for an empty text).
     static JsonAnswer parse(const QString& text);

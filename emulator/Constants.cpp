@@ -51,6 +51,17 @@ QString errorText(int code) {
         {k(LIBFPTR_ERROR_INVALID_BARCODE_PARAMS), QStringLiteral("Неверные параметры штрихкода")},
         {k(LIBFPTR_ERROR_BARCODE_TYPE_NOT_SUPPORTED),
          QStringLiteral("Тип штрихкода не поддерживается")},
+        {k(LIBFPTR_ERROR_INVALID_QUANTITY), QStringLiteral("Неверное количество")},
+        {k(LIBFPTR_ERROR_QUANTITY_TOO_FEW), QStringLiteral("Слишком малое количество")},
+        {k(LIBFPTR_ERROR_INVALID_RECEIPT_TYPE), QStringLiteral("Неверный тип чека")},
+        {k(LIBFPTR_ERROR_INVALID_PAYMENT_TYPE), QStringLiteral("Неверный вид оплаты")},
+        {k(LIBFPTR_ERROR_NOT_FULLY_PAID), QStringLiteral("Чек оплачен не полностью")},
+        {k(LIBFPTR_ERROR_INVALID_TAXATION_TYPE),
+         QStringLiteral("Неверная система налогообложения")},
+        {k(LIBFPTR_ERROR_INVALID_TAX_TYPE), QStringLiteral("Неверный тип налога")},
+        {k(LIBFPTR_ERROR_RECEIPT_PARSE_ERROR), QStringLiteral("Ошибка разбора задания")},
+        {k(LIBFPTR_ERROR_VALIDATE_FUNC_NOT_FOUND),
+         QStringLiteral("Не найдена функция проверки задания")},
     };
     return texts.value(code, QStringLiteral("Ошибка %1").arg(code));
 }

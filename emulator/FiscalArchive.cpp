@@ -87,4 +87,9 @@ int FiscalArchive::append(QJsonObject documentTlv, const QString& moment) {
     return number;
 }
 
+void FiscalArchive::annotate(int number, const QString& key, const QJsonValue& value) {
+    if (const auto it = appended_.find(number); it != appended_.end())
+        it->second.insert(key, value);
+}
+
 }  // namespace emu

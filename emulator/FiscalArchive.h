@@ -51,6 +51,8 @@ class FiscalArchive {
     // Appends a document made by an operation: it gets the next number, its fiscal sign and
     // `moment` as 1012. Returns its number.
     int append(QJsonObject documentTlv, const QString& moment);
+    // Adds a tag to a document appended by an operation (one that needs its number or sign).
+    void annotate(int number, const QString& key, const QJsonValue& value);
 
     static bool isReceiptType(const QString& fiscalDocumentType);
 

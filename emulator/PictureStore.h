@@ -7,6 +7,8 @@
 #include <map>
 #include <optional>
 
+#include "emulator/PictureImage.h"
+
 namespace emu {
 
 struct Picture {
@@ -20,8 +22,8 @@ class PictureStore {
   public:
     enum class Model { Numbered, SingleCliche };
     static constexpr int kMaxNumbered = 11;
-    static constexpr int kMaxWidth = 576;  // dots across the paper
-    static constexpr int kMaxHeight = 2000;
+    static constexpr int kMaxWidth = kMaxPictureWidth;
+    static constexpr int kMaxHeight = kMaxPictureHeight;
     static constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
     explicit PictureStore(Model model = Model::Numbered) : model_(model) {}
@@ -34,7 +36,8 @@ class PictureStore {
     };
     // Adds (numbered memory) or replaces (single cliche picture) from an image file (BMP or PNG),
     // kept as the register keeps it: one bit per dot. A file that is no readable image is
-    // refused with LIBFPTR_ERROR_INVALID_PARAM, one too big with LIBFPTR_ERROR_PICTURE_TOO_BIG.
+    // refused with LIBFPTR_ERROR_INVALID_PARAM, one that declares a picture over the limits (or a
+    // file over kMaxFileBytes) with LIBFPTR_ERROR_PICTURE_TOO_BIG.
     Result upload(const QString& path, Model as);
     // Writes picture `number` to `path` as a one-bit BMP (a blank one for a declared picture).
     Result download(int number, const QString& path) const;
@@ -45,8 +48,6 @@ class PictureStore {
     const Picture* find(int number) const;
     int count() const { return int(pictures_.size()); }
 
-    // Width and height of a BMP or PNG image; nullopt for anything else.
-    static std::optional<std::pair<int, int>> imageSize(const QByteArray& file);
     // A one-bit white BMP of the given size.
     static QByteArray blankBmp(int width, int height);
 

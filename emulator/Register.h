@@ -54,6 +54,10 @@ struct ShiftState {
 struct ReceiptItem {
     QString name;
     double price = 0, quantity = 1, sum = 0;
+    int tax = 0;            // LIBFPTR_TAX_ value, 0 none given
+    int paymentMethod = 0;  // 1214, 0 none given
+    int paymentObject = 0;  // 1212, 0 none given
+    int department = 0;
 };
 
 struct ReceiptPayment {
@@ -68,6 +72,11 @@ struct OpenReceipt {
     double sum = 0, remainder = 0, change = 0;
     QList<ReceiptItem> items;
     QList<ReceiptPayment> payments;
+    int taxationType = 0;  // LIBFPTR_TT_ value, 0 the registered one
+    bool electronically = false;
+    std::optional<double> total;      // receiptTotal: the sum the receipt closes with
+    QHash<int, double> receiptTaxes;  // receiptTax: by LIBFPTR_TAX_ value
+    QJsonObject extraTags;  // further tags of the document (client, correction basis, ...)
 };
 
 struct Counters {
@@ -131,8 +140,9 @@ struct Register {
     FfdVersions ffd;
     ShiftState shift;
     OpenReceipt receipt;
-    int interruptedDocument = 0;        // a document whose printing stopped half-way, 0 none
-    QHash<int, double> nonNullableSum;  // by receipt type
+    QString operatorName, operatorVatin;  // the cashier logged in (1021, 1203)
+    int interruptedDocument = 0;          // a document whose printing stopped half-way, 0 none
+    QHash<int, double> nonNullableSum;    // by receipt type
     Counters counters;
     qint64 clockOffsetSeconds = 0;
     int lineLength = 48;

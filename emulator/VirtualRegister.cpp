@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include "emulator/Bench.h"
+#include "emulator/json/JsonTasks.h"
 
 namespace emu {
 namespace {
@@ -17,6 +18,8 @@ const OperationTable& operations() {
         addShiftOperations(t);
         addPrintOperations(t);
         addPictureOperations(t);
+        addReceiptOperations(t);
+        json::addJsonTaskOperations(t);
         return t;
     }();
     return table;

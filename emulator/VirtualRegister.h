@@ -20,6 +20,13 @@ class VirtualRegister : public drv::IDispatch {
     // says the driver's automation object is not registered.
     static std::unique_ptr<drv::IDispatch> create(const QString& progId);
 
+    // From now on a parameter set as text no longer stands for a number or a flag, as in the
+    // maker's C library (ObjectState::textNumbers).
+    void keepParameterKinds() {
+        std::lock_guard lock(mutex_);
+        state_.textNumbers = false;
+    }
+
     // The register this object is connected to (null when none), for tests.
     std::shared_ptr<Register> connected() const;
 

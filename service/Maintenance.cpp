@@ -25,8 +25,13 @@ void printClockConfirmation(drv::Fptr& fptr, const QDateTime& shown) {
     for (int i = 0; i < kConfirmationFeeds; ++i) fptr.run(drv::members::lineFeed);
 }
 
+QString manualClockQuestion(const QDateTime& value) {
+    return QStringLiteral("Установить в ККМ дату и время %1?").arg(drv::dateTimeText(value));
+}
+
 TechResetOutcome technicalReset(drv::Fptr& fptr, ui::IUi& ui, ui::IBusy* busy) {
-    if (!ui.confirm(kTechResetQuestion)) return TechResetOutcome::Cancelled;
+    if (!ui.confirm(kTechResetQuestion, ui::Icon::Warning, true))
+        return TechResetOutcome::Cancelled;
     {
         ui::BusyScope scope(busy);
         fptr.resetSettings();
@@ -37,6 +42,11 @@ TechResetOutcome technicalReset(drv::Fptr& fptr, ui::IUi& ui, ui::IBusy* busy) {
 }
 
 int runCommand(drv::Fptr& fptr, ui::IUi& ui, Command command) {
+    const QString question = command == Command::Reboot     ? kRebootQuestion
+                             : command == Command::PowerOff ? kPowerOffQuestion
+                                                            : QString();
+    if (!question.isEmpty() && !ui.confirm(question, ui::Icon::Question, true))
+        return kCommandDeclined;
     switch (command) {
         case Command::Reboot:
             fptr.setParam(LIBFPTR_PARAM_PRINT_REPORT, false);

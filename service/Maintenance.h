@@ -21,6 +21,14 @@ inline const QString kTechResetQuestion = QStringLiteral(
 inline const QString kTechResetDone =
     QStringLiteral("Выполнено. Перезагрузите ККМ вручную или командой.");
 inline const QString kClockSetPrint = QStringLiteral("Дата и время установлены\r\n");
+inline const QString kRebootQuestion = QStringLiteral("Перезагрузить ККМ?");
+inline const QString kPowerOffQuestion = QStringLiteral(
+    "Выключить ККМ?\r\n\r\nСоединение с ней будет закрыто; включить ККМ снова можно только "
+    "на ней самой.");
+// The question before the register's clock is set by hand, naming the time.
+QString manualClockQuestion(const QDateTime& value);
+// runCommand's result when the user said no to the command's question.
+inline constexpr int kCommandDeclined = -1;
 inline constexpr int kConfirmationFeeds = 5;
 
 // Writes `value` to the register's clock (as a date-time value) and shows a driver error. Only
@@ -38,7 +46,8 @@ enum class TechResetOutcome { Cancelled, Failed, Done };
 TechResetOutcome technicalReset(drv::Fptr& fptr, ui::IUi& ui, ui::IBusy* busy);
 
 enum class Command { Reboot, PowerOff, OpenDrawer, Beep, Feed, Cut };
-// One maintenance command and its error report; returns the error code.
+// One maintenance command and its error report; returns the error code. A reboot and a power
+// off are asked first (Enter alone answers no): kCommandDeclined when the user says no.
 int runCommand(drv::Fptr& fptr, ui::IUi& ui, Command command);
 
 // Prints the register information report; its errors are not shown.

@@ -4,6 +4,8 @@
 #include <string.h>
 #include <time.h>
 
+#include "driver/ValueText.h"
+
 namespace service {
 
 QString clockSetErrorText(int err) {
@@ -41,14 +43,46 @@ ClockSetResult LinuxClockSetter::setSystemClock(const QDateTime& utc) {
     return r;
 }
 
-NtpSyncOutcome setPcClockFromNtp(SntpClient& client, IClockSetter& setter, const QString& host,
-                                 quint16 port, int timeoutMs) {
+namespace {
+
+QString stepText(qint64 seconds) {
+    seconds = qAbs(seconds);
+    if (seconds < 3600) return QStringLiteral("%1 мин %2 с").arg(seconds / 60).arg(seconds % 60);
+    if (seconds < 2 * 86400)
+        return QStringLiteral("%1 ч %2 мин").arg(seconds / 3600).arg(seconds % 3600 / 60);
+    return QStringLiteral("%1 сут.").arg(seconds / 86400);
+}
+
+}  // namespace
+
+QString clockStepQuestion(const QDateTime& pcTime, const QDateTime& serverTime) {
+    const qint64 step = pcTime.secsTo(serverTime);
+    return QStringLiteral(
+               "Время сервера отличается от времени ПК на %1 (%2).\r\n\r\nВремя ПК: "
+               "%3\r\nВремя сервера: %4\r\n\r\nУстановить в ПК время сервера?")
+        .arg(stepText(step), step < 0 ? QStringLiteral("ПК спешит") : QStringLiteral("ПК отстаёт"),
+             drv::dateTimeText(pcTime.toLocalTime()), drv::dateTimeText(serverTime.toLocalTime()));
+}
+
+NtpSyncOutcome setPcClockFromNtp(SntpClient& client, IClockSetter& setter, const StepQuestion& ask,
+                                 const QString& host, quint16 port, int timeoutMs) {
     NtpSyncOutcome out;
     out.reply = client.query(host, port, timeoutMs);
     if (!out.reply.ok()) {
         out.message = out.reply.message;
         return out;
     }
+    const qint64 pcUs = client.wallClockNow();
+    if (qAbs(out.reply.offsetUs) > kAskAboveStepSeconds * 1000000) {
+        const auto utc = [](qint64 us) {
+            return QDateTime::fromMSecsSinceEpoch(us / 1000, Qt::UTC);
+        };
+        if (!ask || !ask(utc(pcUs), utc(pcUs + out.reply.offsetUs))) {
+            out.declined = true;
+            return out;
+        }
+    }
+    // The time the question took is not lost: the PC's clock is read again.
     const qint64 nowUs = client.wallClockNow() + out.reply.offsetUs;
     out.setTo = QDateTime::fromMSecsSinceEpoch((nowUs + 500) / 1000, Qt::UTC);
     const ClockSetResult set = setter.setSystemClock(out.setTo);

@@ -3,6 +3,7 @@
 // the system call), and setting it from an NTP server is one query followed by one set.
 #include <QDateTime>
 #include <QString>
+#include <functional>
 
 #include "service/Sntp.h"
 
@@ -33,15 +34,27 @@ QString clockSetErrorText(int err);
 
 struct NtpSyncOutcome {
     bool ok = false;
-    QString message;  // for the user, in Russian; empty on success
+    bool declined = false;  // the step was too large and the user kept the PC's time
+    QString message;        // for the user, in Russian; empty on success or when declined
     SntpResult reply;
     QDateTime setTo;  // UTC, what the clock was set to (valid when the set was tried)
 };
 
+// A step of the PC clock larger than this is made only when the user agrees.
+inline constexpr qint64 kAskAboveStepSeconds = 5 * 60;
+
+// Asked before a large step: the PC's time and the server's, both UTC; true to set the clock.
+// A null question refuses every large step.
+using StepQuestion = std::function<bool(const QDateTime& pcTime, const QDateTime& serverTime)>;
+
+// The question's text: both times in the system's format (local time) and the difference.
+QString clockStepQuestion(const QDateTime& pcTime, const QDateTime& serverTime);
+
 // One SNTP query to `host`, then the PC clock set to the PC's own time corrected by the measured
 // offset (so the time spent since the answer is not lost). The clock is untouched when the query
-// brings no valid time. Waits processing events, at most `timeoutMs` for the query.
-NtpSyncOutcome setPcClockFromNtp(SntpClient& client, IClockSetter& setter,
+// brings no valid time, and when it would move by more than kAskAboveStepSeconds and `ask` does
+// not agree. Waits processing events, at most `timeoutMs` for the query.
+NtpSyncOutcome setPcClockFromNtp(SntpClient& client, IClockSetter& setter, const StepQuestion& ask,
                                  const QString& host = QString::fromLatin1(kDefaultNtpServer),
                                  quint16 port = kNtpPort, int timeoutMs = kDefaultNtpTimeoutMs);
 

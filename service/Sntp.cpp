@@ -43,6 +43,16 @@ qint64 fromNtp(NtpTimestamp t) {
     return (secs - kNtpToUnixSeconds) * kMicros + micros;
 }
 
+qint64 fromNtp(NtpTimestamp t, qint64 nearUnixMicros) {
+    const qint64 micros = qint64((quint64(t.fraction) * kMicros + (quint64(1) << 31)) >> 32);
+    const qint64 nearNtpSecs = nearUnixMicros / kMicros + kNtpToUnixSeconds;
+    // The era whose reading of the seconds lies within half an era of the given time.
+    qint64 era = (nearNtpSecs - qint64(t.seconds) + kEraSeconds / 2);
+    era = era >= 0 ? era / kEraSeconds : -((-era + kEraSeconds - 1) / kEraSeconds);
+    const qint64 secs = qint64(t.seconds) + era * kEraSeconds;
+    return (secs - kNtpToUnixSeconds) * kMicros + micros;
+}
+
 // --- the packet
 
 namespace {
@@ -182,6 +192,9 @@ QString sntpErrorText(SntpError error, const QString& server, const QString& det
         case SntpError::ZeroTransmitTime:
             return QStringLiteral("Сервер времени %1 прислал ответ без времени отправки.")
                 .arg(server);
+        case SntpError::Implausible:
+            return QStringLiteral("Сервер времени %1 прислал неправдоподобный ответ: %2.")
+                .arg(server, detail);
         case SntpError::Cancelled:
             return QStringLiteral("Запрос времени у сервера %1 отменён.").arg(server);
     }
@@ -383,9 +396,31 @@ void SntpClient::readReplies() {
         using namespace std::chrono;
         const qint64 t1 = q.result.t1Us;
         const qint64 t4 = t1 + duration_cast<microseconds>(arrivedAt - q.sentAt).count();
-        const qint64 t3 = fromNtp(reply->transmit);
-        const qint64 t2 = reply->receive.isZero() ? t3 : fromNtp(reply->receive);
+        const qint64 t3 = fromNtp(reply->transmit, t1);
+        const qint64 t2 = reply->receive.isZero() ? t3 : fromNtp(reply->receive, t1);
         const OffsetDelay od = offsetAndDelay(t1, t2, t3, t4);
+        // 16.16 fixed-point seconds to microseconds
+        const auto shortToUs = [](quint32 v) { return qint64((quint64(v) * kMicros) >> 16); };
+        const qint64 rootDistance =
+            shortToUs(reply->rootDelay) / 2 + shortToUs(reply->rootDispersion);
+        QString implausible;
+        if (t3 < t2)
+            implausible = QStringLiteral("время отправки раньше времени приёма на %1 с")
+                              .arg(double(t2 - t3) / kMicros, 0, 'f', 3);
+        else if (od.delayUs < -kDelaySlackUs)
+            implausible =
+                QStringLiteral("сервер держал запрос %1 с, дольше, чем он шёл туда и обратно")
+                    .arg(double(t3 - t2) / kMicros, 0, 'f', 3);
+        else if (od.delayUs > kMaxDelayUs)
+            implausible =
+                QStringLiteral("задержка %1 с").arg(double(od.delayUs) / kMicros, 0, 'f', 3);
+        else if (rootDistance > kMaxRootDistanceUs)
+            implausible = QStringLiteral("погрешность времени сервера %1 с")
+                              .arg(double(rootDistance) / kMicros, 0, 'f', 3);
+        if (!implausible.isEmpty()) {
+            finish(SntpError::Implausible, implausible);
+            return;
+        }
         q.result.t2Us = t2;
         q.result.t3Us = t3;
         q.result.t4Us = t4;

@@ -35,6 +35,14 @@ struct NtpTimestamp {
 // in February 2036: a value whose top bit is clear is read in the era starting then.
 NtpTimestamp toNtp(qint64 unixMicros);
 qint64 fromNtp(NtpTimestamp t);
+// The same, in the era that puts the time nearest to `nearUnixMicros` (the PC's own clock), so a
+// server's time is never read more than 68 years from the PC's.
+qint64 fromNtp(NtpTimestamp t, qint64 nearUnixMicros);
+
+// What a reply may show and still be believed.
+inline constexpr qint64 kMaxDelayUs = 3000000;         // round trip
+inline constexpr qint64 kDelaySlackUs = 10000;         // server's hold longer than the round trip
+inline constexpr qint64 kMaxRootDistanceUs = 1500000;  // root delay / 2 + root dispersion
 
 // --- the packet (48 bytes, big-endian)
 
@@ -85,6 +93,7 @@ enum class SntpError {
     KissOfDeath,        // stratum 0: the server refuses service (kiss code)
     Unsynchronized,     // leap indicator 3 or stratum above 15: the server has no valid time
     ZeroTransmitTime,   // the answer carries no transmit time
+    Implausible,        // timestamps, round trip or the server's own error beyond belief
     Cancelled,
 };
 

@@ -18,17 +18,31 @@ QList<WriteStep> savePlan(const SettingRows& rows, const Catalogue& catalogue) {
     return steps;
 }
 
+QString unverifiedQuestion(const SettingRows& rows, const Catalogue& catalogue) {
+    QString names;
+    for (const WriteStep& step : savePlan(rows, catalogue))
+        if (rows[step.row].isUnverified())
+            names += QStringLiteral("[%1] %2\n").arg(step.id, rows[step.row].name);
+    if (names.isEmpty()) return {};
+    return QStringLiteral(
+               "Значение этих настроек не подтверждено описанием производителя, на "
+               "этой ККТ номер может означать другое:\n\n") +
+           names + QStringLiteral("\nЗаписать настройки в ККТ?");
+}
+
 QString failureLine(const SettingRow& row, const QString& description) {
     return QStringLiteral("[%1] %2 - %3").arg(row.id, row.name, description);
 }
 
-SaveOutcome saveSettings(drv::Fptr& fptr, SettingRows& rows, const Catalogue& catalogue) {
+SaveOutcome saveSettings(drv::Fptr& fptr, SettingRows& rows, const Catalogue& catalogue,
+                         ui::IUi* ui) {
     SaveOutcome out;
     out.steps = savePlan(rows, catalogue);
     const int settingId = fptr.c(drv::names::LIBFPTR_PARAM_SETTING_ID);
     const int settingValue = fptr.c(drv::names::LIBFPTR_PARAM_SETTING_VALUE);
     QList<int> written;
     for (const WriteStep& step : out.steps) {
+        if (ui) ui->processEvents();
         if (step.choice) out.failureBuffer.clear();
         fptr.setParam(settingId, step.id);
         fptr.setParam(settingValue, step.value);

@@ -36,6 +36,10 @@ struct WriteStep {
 // written and stay changed.
 QList<WriteStep> savePlan(const SettingRows& rows, const Catalogue& catalogue);
 
+// The question asked before a save that would write settings named by a guess: it names each
+// of them ("[id] name", one a line). Empty when the save writes none.
+QString unverifiedQuestion(const SettingRows& rows, const Catalogue& catalogue);
+
 // "[" + identifier + "] " + name + " - " + the driver's description.
 QString failureLine(const SettingRow& row, const QString& description);
 
@@ -50,8 +54,10 @@ struct SaveOutcome {
 
 // Writes every step, then commitSettings once (also with nothing to write). A row's baseline
 // becomes its shown value only when its write and the commit both succeed, so a refused value
-// is never taken for saved and the next save writes it again.
-SaveOutcome saveSettings(drv::Fptr& fptr, SettingRows& rows, const Catalogue& catalogue);
+// is never taken for saved and the next save writes it again. With `ui`, the window's events
+// are processed before each write.
+SaveOutcome saveSettings(drv::Fptr& fptr, SettingRows& rows, const Catalogue& catalogue,
+                         ui::IUi* ui = nullptr);
 
 // The report of a save, first match wins: a failed commit ("(code) description" titled with the
 // failure buffer, then "Ошибка при сохранении настроек"); refused values (warning with the

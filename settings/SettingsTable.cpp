@@ -18,6 +18,29 @@ QList<int> changedRows(const SettingRows& rows) {
     return out;
 }
 
+QList<bool> rowsMatching(const SettingRows& rows, const QString& filter) {
+    const QString wanted = filter.simplified();
+    const QStringList words = wanted.split(u' ', Qt::SkipEmptyParts);
+    QList<bool> shown(rows.size(), wanted.isEmpty());
+    if (wanted.isEmpty()) return shown;
+    int caption = -1;
+    for (int i = 0; i < rows.size(); ++i) {
+        const SettingRow& r = rows[i];
+        if (r.isCaption()) {
+            caption = i;
+            continue;
+        }
+        bool match = r.id == wanted;
+        if (!match) {
+            match = true;
+            for (const QString& w : words) match = match && r.name.contains(w, Qt::CaseInsensitive);
+        }
+        shown[i] = match;
+        if (match && caption >= 0) shown[caption] = true;
+    }
+    return shown;
+}
+
 DeviceTable readSettingsTable(drv::Fptr& fptr, ui::IUi& ui) {
     // Names are looked up once per pass, not once per record.
     const int recordsId = fptr.c(drv::names::LIBFPTR_PARAM_RECORDS_ID);
@@ -36,6 +59,7 @@ DeviceTable readSettingsTable(drv::Fptr& fptr, ui::IUi& ui) {
 
     DeviceTable table;
     for (;;) {
+        ui.processEvents();  // one record per turn of the event loop: the window stays alive
         fptr.setParam(recordsId, records);
         if (fptr.readNextRecord() != okResult) break;
         DeviceSetting s;
@@ -114,6 +138,7 @@ std::optional<SettingsRead> readSettings(drv::Fptr& fptr, ui::IUi& ui, const QSt
         ui.message(error, ui::Icon::Error);
         return std::nullopt;
     }
+    ui.processEvents();
     SettingsRead read{std::move(*catalogue), {}};
     read.rows = layoutSettings(table, read.catalogue);
     return read;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "settings/Catalogue.h"
+#include "settings/RangeRule.h"
 
 namespace drv {
 class Fptr;
@@ -31,6 +32,12 @@ inline QString toShownMarks(QString text) {
 inline QString toStoredMarks(QString text) {
     return text.replace(QChar(kShownMark), QChar(kStoredMark));
 }
+
+// After a name in the catalogue: no published source states what the identifier means, so the
+// name is our guess and a write asks first (SavePlan.h).
+inline const QString kUnverifiedMark = QStringLiteral("(не проверено)");
+// How the list shows the value of a password setting.
+inline const QString kMaskedValue = QStringLiteral("••••");
 
 // One setting as the register reported it: identifier (decimal text) and raw value text.
 struct DeviceSetting {
@@ -56,6 +63,13 @@ struct SettingRow {
     bool isCaption() const { return mark == kCaptionMark; }
     // Edited and not yet saved.
     bool changed() const { return shown != baseline; }
+    // A setting named as a password (text or a number, not a choice): the list masks its value.
+    bool isPassword() const {
+        return !isCaption() && (kind == QLatin1String("$") || hasRange(description)) &&
+               name.contains(QStringLiteral("пароль"), Qt::CaseInsensitive);
+    }
+    // Named by a guess ("(не проверено)" after the name).
+    bool isUnverified() const { return name.endsWith(kUnverifiedMark); }
     QStringList cells() const { return {id, name, kind, shown, description, raw, baseline}; }
     bool operator==(const SettingRow&) const = default;
 };
@@ -64,9 +78,14 @@ using SettingRows = QList<SettingRow>;
 // Rows edited and not yet saved, top to bottom.
 QList<int> changedRows(const SettingRows& rows);
 
+// Which rows the list shows for the filter text: every row when it is blank; else the settings
+// whose identifier equals it or whose name holds each of its words (any case), each under its
+// group's caption row.
+QList<bool> rowsMatching(const SettingRows& rows, const QString& filter);
+
 // The whole table in one records pass. A driver error at the start or the end of the pass is
 // shown through `ui` ("(code) description", no title of its own) and the pass carries on; a
-// failed start yields an empty table.
+// failed start yields an empty table. The window's events are processed before each record.
 DeviceTable readSettingsTable(drv::Fptr& fptr, ui::IUi& ui);
 
 // The rows of the list: for each group in order that the register reported settings of, a

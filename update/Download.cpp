@@ -28,16 +28,12 @@ QString Download::temporaryPath() const {
 }
 
 qint64 Download::total() const {
-    if (length_) return *length_;
-    if (announced_) return *announced_;
-    return -1;
+    return length_ ? *length_ : -1;
 }
 
-void Download::start(const QUrl& address, const QString& downloadsDir,
-                     std::optional<qint64> announced, int timeoutMs) {
+void Download::start(const QUrl& address, const QString& downloadsDir, int timeoutMs) {
     if (reply_) return;
     target_.clear();
-    announced_ = announced;
     length_.reset();
     received_ = 0;
 
@@ -73,12 +69,7 @@ void Download::onMetaData() {
     const int status = Http::httpStatus(reply_);
     if (status < 200 || status >= 300) return;  // told when the transfer ends
     length_ = Http::contentLength(reply_);
-    if (length_ && announced_ && *length_ != *announced_) {
-        return fail(QStringLiteral("сервер отдаёт %1 байт вместо объявленных %2")
-                        .arg(*length_)
-                        .arg(*announced_));
-    }
-    if (length_ && *length_ > kUnannouncedCap && !announced_)
+    if (length_ && *length_ > kSizeCap)
         return fail(QStringLiteral("файл слишком велик: %1 байт").arg(*length_));
 }
 
@@ -91,7 +82,7 @@ void Download::onReadyRead() {
     }
     const QByteArray block = reply_->readAll();
     received_ += block.size();
-    const qint64 limit = total() >= 0 ? total() : kUnannouncedCap;
+    const qint64 limit = total() >= 0 ? total() : kSizeCap;
     if (received_ > limit)
         return fail(QStringLiteral("получено больше объявленных %1 байт").arg(limit));
     if (file_->write(block) != block.size())
@@ -111,14 +102,10 @@ void Download::onFinished() {
         if (!reply_) return;
     }
     const bool chunked = reply_->rawHeader("Transfer-Encoding").toLower().contains("chunked");
-    if (!length_ && !announced_ && !chunked)
-        return fail(QStringLiteral("сервер не сообщил размер файла"));
+    if (!length_ && !chunked) return fail(QStringLiteral("сервер не сообщил размер файла"));
     if (length_ && received_ != *length_)
         return fail(QStringLiteral("получено %1 байт из %2").arg(received_).arg(*length_));
-    if (announced_ && received_ != *announced_)
-        return fail(QStringLiteral("получено %1 байт вместо объявленных %2")
-                        .arg(received_)
-                        .arg(*announced_));
+    if (received_ == 0) return fail(QStringLiteral("сервер прислал пустой файл"));
     if (!file_->flush()) return fail(QStringLiteral("ошибка записи: ") + file_->errorString());
 
     // Complete: the temporary file takes the target's name, replacing an older download.

@@ -1,7 +1,7 @@
 #pragma once
 // One installer download into the Downloads folder. The data goes to a temporary file beside the
-// target, and only a complete transfer of the announced size is renamed to the target's name; a
-// failed or cancelled one leaves nothing behind.
+// target, and only a transfer complete by its own Content-Length is renamed to the target's name;
+// a failed or cancelled one leaves nothing behind.
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -26,18 +26,17 @@ struct DownloadOutcome {
 class Download : public QObject {
     Q_OBJECT
   public:
-    // Largest download accepted when the server announces no size.
-    static constexpr qint64 kUnannouncedCap = qint64(1) << 30;
+    // Largest download accepted.
+    static constexpr qint64 kSizeCap = qint64(1) << 30;
 
     Download(Http& http, QObject* parent = nullptr);
     ~Download() override;
 
-    // The target is the address's file name in `downloadsDir`. `announced` is the size the
-    // server gave before (its answer to HEAD); the data must match it and the transfer's own
-    // Content-Length. `timeoutMs` is the longest time without data. The outcome comes through
-    // `finished`, at once when the download cannot start.
-    void start(const QUrl& address, const QString& downloadsDir, std::optional<qint64> announced,
-               int timeoutMs);
+    // The target is the address's file name in `downloadsDir`. The data must match the
+    // transfer's own Content-Length (a size given earlier, by HEAD, is only shown to the user and
+    // may be stale or wrong). `timeoutMs` is the longest time without data. The outcome comes
+    // through `finished`, at once when the download cannot start.
+    void start(const QUrl& address, const QString& downloadsDir, int timeoutMs);
     // Stops the transfer and deletes what was received; `finished` reports Cancelled.
     void cancel();
     bool running() const { return reply_ != nullptr; }
@@ -64,7 +63,6 @@ class Download : public QObject {
     QNetworkReply* reply_ = nullptr;
     std::unique_ptr<QTemporaryFile> file_;
     QString target_;
-    std::optional<qint64> announced_;
     std::optional<qint64> length_;  // the transfer's Content-Length
     qint64 received_ = 0;
 };

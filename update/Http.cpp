@@ -46,24 +46,34 @@ QStringList certificateReasons(const QList<QSslError>& errors) {
     return out;
 }
 
-Http::Http() : tls_(QSslConfiguration::defaultConfiguration()) {
-    tls_.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    tls_.setProtocol(QSsl::TlsV1_2OrLater);
-}
+Http::Http() = default;
 
 void Http::setExtraCaCertificates(const QList<QSslCertificate>& cas) {
-    QSslConfiguration c = QSslConfiguration::defaultConfiguration();
-    c.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    c.setProtocol(QSsl::TlsV1_2OrLater);
-    c.addCaCertificates(cas);
-    tls_ = c;
+    extraCas_ = cas;
+    tls_.reset();
     // A connection kept from before would go on with the old authorities.
-    nam_.clearConnectionCache();
+    if (nam_) nam_->clearConnectionCache();
 }
 
-QNetworkRequest Http::request(const QUrl& url, int timeoutMs) const {
+QNetworkAccessManager& Http::nam() {
+    if (!nam_) nam_ = std::make_unique<QNetworkAccessManager>();
+    return *nam_;
+}
+
+const QSslConfiguration& Http::tls() {
+    if (!tls_) {
+        QSslConfiguration c = QSslConfiguration::defaultConfiguration();
+        c.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        c.setProtocol(QSsl::TlsV1_2OrLater);
+        if (!extraCas_.isEmpty()) c.addCaCertificates(extraCas_);
+        tls_ = c;
+    }
+    return *tls_;
+}
+
+QNetworkRequest Http::request(const QUrl& url, int timeoutMs) {
     QNetworkRequest r(url);
-    r.setSslConfiguration(tls_);
+    r.setSslConfiguration(tls());
     r.setTransferTimeout(timeoutMs);
     // Redirects are followed only while they stay on https.
     r.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -84,13 +94,13 @@ void Http::watch(QNetworkReply* reply) const {
 }
 
 QNetworkReply* Http::get(const QUrl& url, int timeoutMs) {
-    QNetworkReply* r = nam_.get(request(url, timeoutMs));
+    QNetworkReply* r = nam().get(request(url, timeoutMs));
     watch(r);
     return r;
 }
 
 QNetworkReply* Http::head(const QUrl& url, int timeoutMs) {
-    QNetworkReply* r = nam_.head(request(url, timeoutMs));
+    QNetworkReply* r = nam().head(request(url, timeoutMs));
     watch(r);
     return r;
 }

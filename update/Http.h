@@ -8,6 +8,8 @@
 #include <QSslError>
 #include <QString>
 #include <QUrl>
+#include <memory>
+#include <optional>
 
 class QNetworkReply;
 
@@ -46,11 +48,16 @@ class Http {
     static std::optional<qint64> contentLength(QNetworkReply* reply);
 
   private:
-    QNetworkRequest request(const QUrl& url, int timeoutMs) const;
+    QNetworkRequest request(const QUrl& url, int timeoutMs);
     void watch(QNetworkReply* reply) const;
+    // Made at the first request: reading the system's authorities and loading the TLS backend
+    // take long, and most runs never download anything.
+    QNetworkAccessManager& nam();
+    const QSslConfiguration& tls();
 
-    QNetworkAccessManager nam_;
-    QSslConfiguration tls_;
+    std::unique_ptr<QNetworkAccessManager> nam_;
+    std::optional<QSslConfiguration> tls_;
+    QList<QSslCertificate> extraCas_;
 };
 
 // Why a certificate was refused, one reason per problem, in the user's words.

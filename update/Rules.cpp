@@ -108,7 +108,14 @@ ParsedVersionList parseVersionList(const QByteArray& data) {
         }
         addresses << a;
     }
-    out.list = VersionList{addresses[0], addresses[1], addresses[2], addresses[3]};
+    out.list = VersionList{addresses[0], addresses[1], addresses[2], addresses[3], {}};
+    for (qsizetype i = 4; i < lines->size(); ++i) {
+        const QString a = lines->at(i).trimmed();
+        if (isHttpsAddress(a) && isLinuxPackage(QUrl(a))) {
+            out.list->linuxPath = a;
+            break;
+        }
+    }
     return out;
 }
 
@@ -132,6 +139,14 @@ QString extractVersion(const QString& line) {
     while (v.endsWith(QLatin1Char('.'))) v.chop(1);
     static const QRegularExpression fourParts(QStringLiteral("^\\d+\\.\\d+\\.\\d+\\.\\d+$"));
     return fourParts.match(v).hasMatch() ? v : QString();
+}
+
+bool isLinuxPackage(const QUrl& address) {
+    const QString path = address.path(QUrl::FullyDecoded);
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toLower();
+    for (const char* ending : {".deb", ".rpm", ".tar.gz", ".tgz"})
+        if (name.endsWith(QLatin1String(ending))) return true;
+    return name.contains(QLatin1String("linux"));
 }
 
 QString substituteVersion(const QString& address, const QString& version) {

@@ -32,6 +32,7 @@ struct VersionList {
     QString fullDrvPath;
     QString bit32Path;
     QString bit64Path;
+    QString linuxPath;  // a package for Linux among the further lines; empty: none offered
 };
 
 struct ParsedVersionList {
@@ -40,7 +41,8 @@ struct ParsedVersionList {
 };
 
 // The first four lines of "upset.txt": absolute https addresses of the history file and the
-// three driver packages. Further lines are ignored.
+// three driver packages. Of the further lines only the first https address of a Linux package
+// (see isLinuxPackage) is taken; the rest are ignored.
 ParsedVersionList parseVersionList(const QByteArray& data);
 
 // Text lines of a downloaded text file; nullopt with `error` set when it is empty, larger than
@@ -52,6 +54,10 @@ QString findVersionLine(const QStringList& lines);
 // The four-part version at the line's first "." (for "Версия 10.10.7.0 от 12.05.2024" that is
 // "10.10.7.0"); empty when the line holds none there.
 QString extractVersion(const QString& line);
+// Whether the address's file name is a driver package for Linux: a .deb, .rpm, .tar.gz or .tgz
+// file, or one whose name says "linux".
+bool isLinuxPackage(const QUrl& address);
+
 // Every "0.0.0.0" of the address replaced by the version.
 QString substituteVersion(const QString& address, const QString& version);
 

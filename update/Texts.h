@@ -28,5 +28,8 @@ inline const QString kRequestFailed = QStringLiteral("Ошибка при обр
 inline const QString kBadFileName =
     QStringLiteral("Адрес загрузки не содержит допустимого имени файла: ");
 inline const QString kOpenFailed = QStringLiteral("Не удалось открыть файл ");
+inline const QString kNoLinuxPackage =
+    QStringLiteral("Для Linux скачайте пакет драйвера с сайта производителя");
+inline const QString kLinuxPackageOffered = QStringLiteral(" (пакет для Linux)");
 
 }  // namespace update::text

@@ -43,17 +43,15 @@ Updater::Click Updater::decide(Slot slot) const {
                                                 : result().usbcom == CheckResult::Usbcom::Available;
     if (!available) return Click::NoAddress;
     if (downloading(slot)) return Click::Cancel;
+    if (slot == Slot::Driver && forLinux_ && result().paths.linuxPath.isEmpty())
+        return Click::NoLinuxPackage;
     return Click::Start;
 }
 
 QUrl Updater::address(Slot slot, Package package) const {
     if (slot == Slot::Usbcom) return usbcomUrl(base_);
+    if (forLinux_) return QUrl(result().paths.linuxPath);
     return QUrl(result().address(package));
-}
-
-std::optional<qint64> Updater::announcedSize(Slot slot, Package package) const {
-    if (slot == Slot::Usbcom) return result().usbcomSize;
-    return result().sizes[int(package)];
 }
 
 void Updater::start(Slot slot, Package package, const QString& downloadsDir) {
@@ -62,7 +60,7 @@ void Updater::start(Slot slot, Package package, const QString& downloadsDir) {
     const QUrl url = address(slot, package);
     const auto name = fileNameFromAddress(url);
     emit downloadStarted(slot, url, name ? QDir(downloadsDir).absoluteFilePath(*name) : QString());
-    d.start(url, downloadsDir, announcedSize(slot, package), downloadTimeoutMs_);
+    d.start(url, downloadsDir, downloadTimeoutMs_);
 }
 
 void Updater::cancel(Slot slot) {

@@ -25,6 +25,11 @@ class Updater : public QObject {
     // Time-outs without data: each request of the check, and a download.
     void setTimeouts(int checkMs, int downloadMs);
 
+    // Whether the driver is downloaded for Linux: then the list's Linux package is the one
+    // downloaded, whichever package is chosen, and without one nothing is. On by default on Linux.
+    void setForLinux(bool on) { forLinux_ = on; }
+    bool forLinux() const { return forLinux_; }
+
     void startCheck();
     void abortCheck();
     bool checkRunning() const { return check_.running(); }
@@ -32,16 +37,16 @@ class Updater : public QObject {
 
     // What a click on a slot's Скачать/Отмена button does now.
     enum class Click {
-        Ignore,     // the other download runs
-        NoAddress,  // nothing to download: "Сервер недоступен"
-        Cancel,     // this download runs
+        Ignore,          // the other download runs
+        NoAddress,       // nothing to download: "Сервер недоступен"
+        NoLinuxPackage,  // for Linux, and the list offers no Linux package
+        Cancel,          // this download runs
         Start,
     };
     Click decide(Slot slot) const;
 
-    // The address and announced size a start of the slot uses.
+    // The address a start of the slot uses.
     QUrl address(Slot slot, Package package) const;
-    std::optional<qint64> announcedSize(Slot slot, Package package) const;
 
     void start(Slot slot, Package package, const QString& downloadsDir);
     void cancel(Slot slot);
@@ -69,6 +74,11 @@ class Updater : public QObject {
     QUrl base_ = update::serverBase(QString());
     int checkTimeoutMs_ = 5000;
     int downloadTimeoutMs_ = 60000;
+#ifdef Q_OS_LINUX
+    bool forLinux_ = true;
+#else
+    bool forLinux_ = false;
+#endif
 };
 
 }  // namespace update

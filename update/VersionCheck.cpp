@@ -18,7 +18,7 @@ QString CheckResult::address(Package p) const {
     return {};
 }
 
-CheckView checkView(const CheckResult& r, const QLocale& locale) {
+CheckView checkView(const CheckResult& r, bool forLinux, const QLocale& locale) {
     CheckView v;
     for (int i = 0; i < 3; ++i) v.sizes[i] = sizeLabel(r.sizes[i].value_or(0), locale);
     if (r.serverUnavailable) {
@@ -30,6 +30,8 @@ CheckView checkView(const CheckResult& r, const QLocale& locale) {
         const QString zero = sizeLabel(0, locale);
         if (r.sizesAsked && v.sizes[0] == zero && v.sizes[1] == zero && v.sizes[2] == zero)
             v.newVer = text::kNone;
+        if (forLinux && r.driverAvailable && !r.paths.linuxPath.isEmpty())
+            v.newVer = r.version + text::kLinuxPackageOffered;
     }
     switch (r.usbcom) {
         case CheckResult::Usbcom::Available:
@@ -157,6 +159,7 @@ void VersionCheck::gotHistory(const Failure& f, const QByteArray& body) {
     result_.paths.fullDrvPath = substituteVersion(result_.paths.fullDrvPath, result_.version);
     result_.paths.bit32Path = substituteVersion(result_.paths.bit32Path, result_.version);
     result_.paths.bit64Path = substituteVersion(result_.paths.bit64Path, result_.version);
+    result_.paths.linuxPath = substituteVersion(result_.paths.linuxPath, result_.version);
     emit changed();
     askPackage(0);
 }

@@ -42,7 +42,10 @@ struct CheckView {
     std::array<QString, 3> sizes;  // lblFullSize, lbl32Size, lbl64Size
     QString newVerUsbcom;          // lblNewVer_usbcom
 };
-CheckView checkView(const CheckResult& result, const QLocale& locale = QLocale::system());
+// `forLinux`: the driver is downloaded for Linux, so the version says when a Linux package is
+// offered.
+CheckView checkView(const CheckResult& result, bool forLinux,
+                    const QLocale& locale = QLocale::system());
 
 class VersionCheck : public QObject {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "app/ui/Application.h"
 
-#include "app/ui/widgets/MessageBox.h"
+#include "app/ui/widgets/Handled.h"
 
 namespace app {
 
@@ -10,11 +10,9 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        ui::MessageBox::show(activeWindow(), QString::fromUtf8(e.what()), ui::Icon::Error,
-                             ui::appTitle());
+        ui::showFailure(activeWindow(), QString::fromUtf8(e.what()));
     } catch (...) {
-        ui::MessageBox::show(activeWindow(), QStringLiteral("Непредвиденная ошибка"),
-                             ui::Icon::Error, ui::appTitle());
+        ui::showFailure(activeWindow(), QString());
     }
     return false;
 }

@@ -231,7 +231,12 @@ void TFormSet::btnDrvDownClick() {
 
 bool TFormSet::terminate() {
     terminating_ = true;
-    // A box or dialog waiting for the user gives way first; hiding it ends its modality.
+    dismissModals();  // a box or dialog waiting for the user gives way first
+    close();
+    return settingsWritten_;
+}
+
+void TFormSet::dismissModals() {
     for (int i = 0; i < 16; ++i) {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) break;
@@ -241,8 +246,6 @@ bool TFormSet::terminate() {
             modal->close();
         if (QApplication::activeModalWidget() == modal) modal->hide();
     }
-    close();
-    return settingsWritten_;
 }
 
 void TFormSet::toggleServiceView() {

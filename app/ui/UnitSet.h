@@ -78,6 +78,8 @@ class TFormSet : public QWidget {
     // way, the close steps run, and settings that can't be written are reported on standard
     // error instead of in a box nobody would answer. False when the settings were not written.
     bool terminate();
+    // Closes every box or dialog that waits for the user (hiding one ends its modality).
+    static void dismissModals();
 
     // The read buttons, in the order of the tabs.
     QList<QAbstractButton*> readButtons() const;

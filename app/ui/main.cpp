@@ -27,26 +27,48 @@ void onTerminate(int) {
 
 // SIGTERM and SIGINT end the program through the main window's close steps, so the list is
 // saved and the driver closed; the end of the session does the same. Nothing waits for the
-// user then: a failure to write the settings goes to standard error and the exit code.
-void closeOnTerminate(app::TFormSet* window) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
-        char c = 0;
-        [[maybe_unused]] auto n = ::read(signalPipe[1], &c, 1);
-        QCoreApplication::exit(window->terminate() ? 0 : 1);
-    });
+// user then: a failure to write the settings goes to standard error and the exit code. The
+// handler is in place before anything can wait for the user: a signal that comes while the
+// window is still being made (a start-up box open) closes the box and ends the program as
+// soon as the window exists.
+class Terminator {
+  public:
+    Terminator() {
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+        notifier_ = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
+        QObject::connect(notifier_, &QSocketNotifier::activated, qApp, [this] {
+            char c = 0;
+            [[maybe_unused]] auto n = ::read(signalPipe[1], &c, 1);
+            requested_ = true;
+            if (window_)
+                QCoreApplication::exit(window_->terminate() ? 0 : 1);
+            else
+                app::TFormSet::dismissModals();
+        });
+        struct sigaction sa {};
+        sa.sa_handler = onTerminate;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        sigaction(SIGTERM, &sa, nullptr);
+        sigaction(SIGINT, &sa, nullptr);
+    }
+
+    // The window whose close steps end the program from now on. True when a signal already
+    // came: the program then ends without showing the window.
+    bool watch(app::TFormSet* window) {
+        window_ = window;
 #if QT_CONFIG(sessionmanager)
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
-                     [window](QSessionManager&) { window->terminate(); });
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
+                         [window](QSessionManager&) { window->terminate(); });
 #endif
-    struct sigaction sa {};
-    sa.sa_handler = onTerminate;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
-}
+        return requested_;
+    }
+
+  private:
+    QSocketNotifier* notifier_ = nullptr;
+    app::TFormSet* window_ = nullptr;
+    bool requested_ = false;
+};
 
 // "--paths": where the program finds its files, without opening the window. The exit code is 1
 // when a file it needs is missing.
@@ -65,6 +87,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--paths") == 0) return printPaths(argc, argv);
     app::Application app(argc, argv);
+    Terminator terminator;
     app::Program program;
     try {
         program = app::createProgram();
@@ -74,7 +97,7 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, ui::appTitle(), text);
         return 2;
     }
-    closeOnTerminate(program.mainWindow.get());
+    if (terminator.watch(program.mainWindow.get())) return program.mainWindow->terminate() ? 0 : 1;
     program.mainWindow->show();
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -32,6 +33,18 @@
 #include "cliche/Markup.h"
 #include "cliche/Pictures.h"
 #include "driver/Fptr.h"
+
+// The font the program carries for the display form's font mark; outside any namespace, as the
+// resource's initialiser wants.
+static QString markFontFamily() {
+    static const QString family = [] {
+        Q_INIT_RESOURCE(cliche_fonts);
+        const int id =
+            QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/NotoSansRunic-Regular.ttf"));
+        return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
+    }();
+    return family;
+}
 
 namespace cliche {
 
@@ -82,6 +95,7 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     for (auto* list : {lvKlishe, lvFooter}) list->horizontalHeader()->setStretchLastSection(true);
     actLV = lvKlishe;
     lvFooter->hide();
+    useMarkFont();
 
     PnlRename = named<QFrame>(lvKlishe->viewport(), "PnlRename");
     edtItemRename = named<QLineEdit>(PnlRename, "edtItemRename");
@@ -389,6 +403,18 @@ void KlishePage::rbKlisheModeClick(bool footer) {
     }
 }
 
+void KlishePage::useMarkFont() {
+    // the rows keep the page's font; the carried font follows it for the marks it lacks
+    QFont f = font();
+    if (!markFontFamily().isEmpty()) f.setFamilies({f.family(), markFontFamily()});
+    for (auto* list : {lvKlishe, lvFooter}) list->setFont(f);
+}
+
+void KlishePage::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) useMarkFont();
+    Page::changeEvent(event);
+}
+
 // ---- formatting ----
 
 void KlishePage::lvKlisheItemClick(ui::ReportList* list, int row) {
@@ -637,10 +663,7 @@ void KlishePage::btnReplacePicClick() {
         return;
     }
     replaceTag_ = cbbPicNums->currentIndex();
-    QList<int> numbers;
-    for (int i = 0; i < cbbPicNums->count(); ++i)
-        numbers << entryNumber(cbbPicNums->itemText(i)).value_or(-1);
-    switch (replaceNumbered(fptr, numbers, replaceTag_, file)) {
+    switch (replaceNumbered(fptr, entryNumber(cbbPicNums->currentText()).value_or(-1), file)) {
         case Change::Done:
             btnGetKlisheClick(Sender::Replace);
             break;
@@ -660,10 +683,8 @@ void KlishePage::btnDelPicClick() {
     if (session().isP5()) {
         fptr.run(drv::members::clearPictures);
     } else {
-        QList<int> numbers;
-        for (int i = 0; i < cbbPicNums->count(); ++i)
-            numbers << entryNumber(cbbPicNums->itemText(i)).value_or(-1);
-        const Change change = deleteNumbered(fptr, numbers, cbbPicNums->currentIndex());
+        const Change change =
+            deleteNumbered(fptr, entryNumber(cbbPicNums->currentText()).value_or(-1));
         if (change == Change::NotRead) {
             ui().message(kPicturesNotRead);
             return;
@@ -700,15 +721,22 @@ void KlishePage::btnKlisheSaveClick() {
     const QString file = ui::FileDialog::save(this, filter, "txt", {}).fileName;
     if (file.isEmpty()) return;
     const QStringList rows = lines(actLV);
+    const auto refuse = [this, &file](const QString& why) {
+        ui().message(QStringLiteral("Не удалось записать файл \"%1\": %2")
+                         .arg(QDir::toNativeSeparators(file), why));
+    };
+    // nothing but a regular file is offered for replacing
+    if (const QString problem = saveTargetProblem(file); !problem.isEmpty()) {
+        refuse(problem);
+        return;
+    }
     if (QFileInfo::exists(file) &&
         ui::MessageBox::show(this, QStringLiteral("Файл уже существует, заменить?"),
                              ui::Icon::Warning, ui::appTitle(),
                              QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     QString error;
-    if (!saveClicheFile(file, rows, &error))
-        ui().message(QStringLiteral("Не удалось записать файл \"%1\": %2")
-                         .arg(QDir::toNativeSeparators(file), error));
+    if (!saveClicheFile(file, rows, &error)) refuse(error);
 }
 
 void KlishePage::btnKlisheOpenClick() {

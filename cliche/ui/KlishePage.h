@@ -112,8 +112,12 @@ class KlishePage : public app::Page {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
+    // The line lists take the page's font followed by the font the program carries for the
+    // display font mark (U+16A5), which no stock desktop font has.
+    void useMarkFont();
     void rereadPictures(Sender sender);
     void showPreview();
     void setRowText(ui::ReportList* list, int row, const QString& text);

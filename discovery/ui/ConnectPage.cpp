@@ -78,6 +78,7 @@ ConnectPage::ConnectPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
 
     handles_ = new HandleListing(session().pc(), ctx.serviceLog, this);
     connection_ = std::make_unique<Connection>(session(), ui(), rows_, mmoInfo->log(), handles_);
+    connect(&session(), &app::Session::disconnectRequested, this, &ConnectPage::btnDiscKKMClick);
     scan_ = new DeviceScan(session(), ui(), rows_, mmoInfo->log(), ctx.serviceLog, handles_, this);
     connect(&rows_, &DeviceRows::reset, this, &ConnectPage::showRows);
     connect(&rows_, &DeviceRows::rowAdded, this,

@@ -41,6 +41,51 @@ bool isIntegral(int typeId) {
     }
 }
 
+int constantOf(const char* name) {
+    return publishedConstant(QLatin1String(name)).value_or(QVariant(-1)).toInt();
+}
+
+// The parameters the driver takes as integers or as real numbers, of those the program sets.
+enum class Kind { Integer, Real, Other };
+Kind kindOf(int id) {
+    static const QHash<int, Kind> kinds = [] {
+        QHash<int, Kind> k;
+        for (const char* name : {"LIBFPTR_PARAM_SETTING_ID",
+                                 "LIBFPTR_PARAM_PICTURE_NUMBER",
+                                 "LIBFPTR_PARAM_DOCUMENT_NUMBER",
+                                 "LIBFPTR_PARAM_RECORDS_TYPE",
+                                 "LIBFPTR_PARAM_DATA_TYPE",
+                                 "LIBFPTR_PARAM_FN_DATA_TYPE",
+                                 "LIBFPTR_PARAM_REPORT_TYPE",
+                                 "LIBFPTR_PARAM_RECEIPT_TYPE",
+                                 "LIBFPTR_PARAM_PAYMENT_TYPE",
+                                 "LIBFPTR_PARAM_UNIT_TYPE",
+                                 "LIBFPTR_PARAM_POWER_SOURCE_TYPE",
+                                 "LIBFPTR_PARAM_BARCODE_TYPE",
+                                 "LIBFPTR_PARAM_BARCODE_CORRECTION",
+                                 "LIBFPTR_PARAM_BARCODE_VERSION",
+                                 "LIBFPTR_PARAM_BARCODE_COLUMNS",
+                                 "LIBFPTR_PARAM_ALIGNMENT",
+                                 "LIBFPTR_PARAM_FONT",
+                                 "LIBFPTR_PARAM_BRIGHTNESS",
+                                 "LIBFPTR_PARAM_LINESPACING",
+                                 "LIBFPTR_PARAM_LEFT_MARGIN",
+                                 "LIBFPTR_PARAM_HEIGHT",
+                                 "LIBFPTR_PARAM_SCALE",
+                                 "LIBFPTR_PARAM_TEXT_WRAP"})
+            k.insert(constantOf(name), Kind::Integer);
+        k.insert(constantOf("LIBFPTR_PARAM_SUM"), Kind::Real);
+        return k;
+    }();
+    return kinds.value(id, Kind::Other);
+}
+
+std::optional<qint64> wholeNumber(const QString& text) {
+    bool ok = false;
+    const qint64 n = text.trimmed().toLongLong(&ok);
+    return ok ? std::optional<qint64>(n) : std::nullopt;
+}
+
 }  // namespace
 
 LibraryDispatch::LibraryDispatch(std::shared_ptr<Library> library, void* handle, Options options)
@@ -137,16 +182,57 @@ std::optional<QVariant> LibraryDispatch::call(const QString& method, const QVari
     if (method == QLatin1String("setParam")) return setParam(a.param, args);
     if (method == QLatin1String("setNonPrintableParam")) return setParam(a.nonPrintableParam, args);
     if (method.startsWith(QLatin1String("getParam"))) return getParam(method, args);
-    if (auto it = a.operations.constFind(method); it != a.operations.constEnd())
-        return QVariant((*it)(h));
+    if (auto it = a.operations.constFind(method); it != a.operations.constEnd()) {
+        const int result = (*it)(h);
+        if (method == QLatin1String("beginReadRecords")) readingType_ = recordsType_;
+        if (method == QLatin1String("readNextRecord") && result == 0) noteSettingType();
+        return QVariant(result);
+    }
     return std::nullopt;
+}
+
+QVariant LibraryDispatch::inLibraryKind(int id, const QString& text) const {
+    static const int settingValue = constantOf("LIBFPTR_PARAM_SETTING_VALUE");
+    const auto number = wholeNumber(text);
+    if (id == settingValue) {
+        const int type = settingTypes_.value(settingId_, -1);
+        if (type == constantOf("LIBFPTR_ST_NUMBER") && number) return QVariant(*number);
+        if (type == constantOf("LIBFPTR_ST_BOOL") && number && (*number == 0 || *number == 1))
+            return QVariant(*number == 1);
+        return QVariant(text);
+    }
+    switch (kindOf(id)) {
+        case Kind::Integer:
+            if (number) return QVariant(*number);
+            break;
+        case Kind::Real: {
+            bool ok = false;
+            const double d = text.trimmed().toDouble(&ok);
+            if (ok) return QVariant(d);
+            break;
+        }
+        case Kind::Other:
+            break;
+    }
+    return QVariant(text);
+}
+
+void LibraryDispatch::noteSettingType() {
+    const Api& a = lib_->api();
+    if (readingType_ != constantOf("LIBFPTR_RT_SETTINGS") || !a.getParamInt) return;
+    const int id = int(qint32(a.getParamInt(handle_, constantOf("LIBFPTR_PARAM_SETTING_ID"))));
+    const int type = int(qint32(a.getParamInt(handle_, constantOf("LIBFPTR_PARAM_SETTING_TYPE"))));
+    settingTypes_.insert(id, type);
 }
 
 std::optional<QVariant> LibraryDispatch::setParam(const Setters& s, const QVariantList& args) {
     if (args.size() < 2) return QVariant(-1);
     void* h = handle_;
     const int id = args[0].toInt();
-    const QVariant& v = args[1];
+    const QVariant v =
+        args[1].typeId() == QMetaType::QString ? inLibraryKind(id, args[1].toString()) : args[1];
+    if (id == constantOf("LIBFPTR_PARAM_RECORDS_TYPE")) recordsType_ = v.toInt();
+    if (id == constantOf("LIBFPTR_PARAM_SETTING_ID")) settingId_ = v.toInt();
     const int type = v.typeId();
     const auto asDouble = [&](double d) -> std::optional<QVariant> {
         if (!s.real) return std::nullopt;

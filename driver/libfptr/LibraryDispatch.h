@@ -5,6 +5,7 @@
 // values follow the rules written down in driver/Dispatch.h. A member whose function the
 // library lacks answers std::nullopt, as an unknown name does. Each call is made on the
 // library's driver thread (DriverThread.h).
+#include <QHash>
 #include <atomic>
 #include <climits>
 #include <memory>
@@ -39,6 +40,12 @@ class LibraryDispatch : public IDispatch {
     // The member's C function, on the driver thread.
     std::optional<QVariant> call(const QString& method, const QVariantList& args);
     std::optional<QVariant> setParam(const Setters& setters, const QVariantList& args);
+    // The parameter `id` given as `text`, in the kind the library expects it: a number for an
+    // integer or real parameter, and for a setting's value the kind of that setting as its
+    // records read reported it; the text itself when it reads as nothing else.
+    QVariant inLibraryKind(int id, const QString& text) const;
+    // After a step of a settings records read: the setting's type, for its value later.
+    void noteSettingType();
     std::optional<QVariant> getParam(const QString& method, const QVariantList& args);
 
     std::shared_ptr<Library> lib_;
@@ -46,6 +53,12 @@ class LibraryDispatch : public IDispatch {
     Options options_;
     static constexpr int kNoCode = INT_MIN;
     std::atomic<int> lastError_{kNoCode};
+    // The maker's library converts nothing: what the program sets as text goes to it in the
+    // parameter's own kind (inLibraryKind). Kept on the driver thread.
+    int recordsType_ = -1;          // LIBFPTR_PARAM_RECORDS_TYPE as last set
+    int readingType_ = -1;          // the records type of the read begun last
+    int settingId_ = -1;            // LIBFPTR_PARAM_SETTING_ID as last set
+    QHash<int, int> settingTypes_;  // setting identifier -> LIBFPTR_ST_ type
 };
 
 // The factory for drv::setDispatchFactory: objects of "AddIn.Fptr10" made by `library`.

@@ -39,5 +39,7 @@ class DeviceNodesAsPorts : public drv::IDispatch {
 std::unique_ptr<drv::IDispatch> drv::libfptr::exported::makeObject() {
     auto object = emu::VirtualRegister::create(QString::fromLatin1(drv::kProgId));
     if (!object) return nullptr;
+    // The maker's library takes each parameter in the kind its setter gave; so does this one.
+    static_cast<emu::VirtualRegister&>(*object).keepParameterKinds();
     return std::make_unique<DeviceNodesAsPorts>(std::move(object));
 }

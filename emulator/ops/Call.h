@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <climits>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "emulator/Constants.h"
@@ -30,6 +32,10 @@ struct ObjectState {
     QHash<QString, QVariant> singleSettings, pendingSingle;
     std::shared_ptr<Register> opened;
     RecordsSession records;
+    // Whether a parameter set as text stands for a number. The automation object converts; the
+    // maker's C library keeps each parameter in the kind its setter gave, so an integer set
+    // with libfptr_set_param_str is no integer there.
+    bool textNumbers = true;
 };
 
 class Call {
@@ -46,9 +52,34 @@ class Call {
 
     bool has(std::string_view param) const { return object.in.contains(k(param)); }
     QVariant in(std::string_view param) const { return object.in.value(k(param)); }
-    int inInt(std::string_view param, int fallback = 0) const {
+    // The integer a parameter holds; nullopt when it is not set or holds no integer (a text
+    // counts only on an object that converts texts, see ObjectState::textNumbers).
+    std::optional<qint64> inNumber(std::string_view param) const {
         const QVariant v = in(param);
-        return v.isValid() ? v.toInt() : fallback;
+        bool ok = false;
+        qint64 n = 0;
+        switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+                n = v.toLongLong(&ok);
+                break;
+            case QMetaType::QString:
+                if (object.textNumbers) n = v.toString().trimmed().toLongLong(&ok);
+                break;
+            case QMetaType::Bool:
+            case QMetaType::Double:
+                if (object.textNumbers) n = v.toLongLong(&ok);
+                break;
+            default:
+                break;
+        }
+        return ok ? std::optional<qint64>(n) : std::nullopt;
+    }
+    int inInt(std::string_view param, int fallback = 0) const {
+        const auto n = inNumber(param);
+        return n && *n >= INT_MIN && *n <= INT_MAX ? int(*n) : fallback;
     }
     void out(std::string_view param, const QVariant& v) { object.out.insert(k(param), v); }
     void outId(int id, const QVariant& v) { object.out.insert(id, v); }
@@ -95,6 +126,28 @@ std::shared_ptr<Register> openTarget(const ObjectState& state);
 std::optional<QVariant> connectionAccessor(ObjectState& state, const QString& method,
                                            const QVariantList& args);
 
+// Whether a parameter was set as an integer (as the driver's integer setter gives it), not as
+// text, a fraction or a flag.
+bool isIntegerValue(const QVariant& v);
+
+// The shift as fiscal operations see it: whether it ran past its 24 hours; opening it (its number,
+// fresh counters, the opening document) as the first fiscal operation of a closed shift does.
+bool shiftExpired(const Register& r);
+void resetShiftCounters(Register& r);
+void openShiftNow(Register& r);
+
+// The register's receipt once closed or cancelled: no type, its numbers kept.
+OpenReceipt closedReceipt(const Register& r, int documentNumber);
+// The document the open receipt becomes: its tags (shift, numbers, items, payments by kind, VAT
+// sums, operator, taxation system, registration and storage numbers). `paidByType` is what each
+// payment type paid net of change, `cashNet` the cash part.
+QJsonObject receiptDocument(const Register& r, const QHash<int, double>& paidByType,
+                            double cashNet);
+// The register's registration number (1037) as documents carry it, trimmed.
+QString registrationNumberOf(const Register& r);
+// The receipt's QR text (t=...&s=...&fn=...&i=...&fp=...&n=...) of a numbered, signed document.
+QString receiptQr(const QJsonObject& documentTlv);
+
 // Each area of the register adds its operations.
 void addConnectionOperations(OperationTable& table);
 void addStatusOperations(OperationTable& table);
@@ -103,6 +156,7 @@ void addSettingsOperations(OperationTable& table);
 void addShiftOperations(OperationTable& table);
 void addPrintOperations(OperationTable& table);
 void addPictureOperations(OperationTable& table);
+void addReceiptOperations(OperationTable& table);
 
 // What a printed text takes on paper: one line per line of the text, at most `width`
 // characters each. Without wrapping (LIBFPTR_TW_NONE) the rest of a longer line is cut off; by

@@ -17,12 +17,10 @@ bool validNumber(int n) {
     return n >= 0 && n < PictureStore::kMaxNumbered;
 }
 
-std::optional<int> intOf(const QVariant& v) {
-    if (!v.isValid()) return std::nullopt;
-    bool ok = false;
-    const int n =
-        v.typeId() == QMetaType::QString ? v.toString().trimmed().toInt(&ok) : v.toInt(&ok);
-    return ok ? std::optional<int>(n) : std::nullopt;
+std::optional<int> pictureNumber(const Call& c) {
+    const auto n = c.inNumber(LIBFPTR_PARAM_PICTURE_NUMBER);
+    if (!n || *n < INT_MIN || *n > INT_MAX) return std::nullopt;
+    return int(*n);
 }
 
 int upload(Call& c, PictureStore::Model as) {
@@ -43,7 +41,7 @@ int doUploadCliche(Call& c) {
 }
 
 int doDownloadPicture(Call& c) {
-    const auto number = intOf(c.in(LIBFPTR_PARAM_PICTURE_NUMBER));
+    const auto number = pictureNumber(c);
     if (!number) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
     if (!validNumber(*number)) return c.fail(LIBFPTR_ERROR_INVALID_PICTURE_NUMBER);
     const auto result = c.reg().pictures.download(*number, c.in(LIBFPTR_PARAM_FILENAME).toString());
@@ -68,7 +66,7 @@ int doPrintPicture(Call& c) {
 
 int doPrintPictureByNumber(Call& c) {
     Register& r = c.reg();
-    const auto number = intOf(c.in(LIBFPTR_PARAM_PICTURE_NUMBER));
+    const auto number = pictureNumber(c);
     if (!number) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
     if (!validNumber(*number)) return c.fail(LIBFPTR_ERROR_INVALID_PICTURE_NUMBER);
     if (!r.pictures.find(*number)) return c.fail(LIBFPTR_ERROR_PICTURE_NOT_FOUND);

@@ -35,12 +35,10 @@ bool ascii(const QString& s) {
 std::optional<int> number(const Call& c, std::string_view param, int fallback) {
     const QVariant v = c.in(param);
     if (!v.isValid()) return fallback;
-    const QString t = v.toString().trimmed();
-    if (t.isEmpty()) return fallback;
-    bool ok = false;
-    const int n = t.toInt(&ok);
-    if (!ok || n < 0) return std::nullopt;
-    return n;
+    if (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty()) return fallback;
+    const auto n = c.inNumber(param);
+    if (!n || *n < 0 || *n > INT_MAX) return std::nullopt;
+    return int(*n);
 }
 
 // Modules (narrowest bar widths) of a linear code with `data`; 0 when the symbology can't encode
@@ -102,13 +100,14 @@ int pdf417Codewords(int bytes, int level) {
 }  // namespace
 
 int barcodeRefusal(Call& c) {
-    bool typeOk = false;
-    const int type = c.in(LIBFPTR_PARAM_BARCODE_TYPE).toString().trimmed().toInt(&typeOk);
-    const bool known = typeOk && (type == k(LIBFPTR_BT_EAN_8) || type == k(LIBFPTR_BT_EAN_13) ||
-                                  type == k(LIBFPTR_BT_UPC_A) || type == k(LIBFPTR_BT_UPC_E) ||
-                                  type == k(LIBFPTR_BT_CODE_39) || type == k(LIBFPTR_BT_CODE_93) ||
-                                  type == k(LIBFPTR_BT_CODE_128) || type == k(LIBFPTR_BT_QR) ||
-                                  type == k(LIBFPTR_BT_PDF417));
+    const auto typeNumber = c.inNumber(LIBFPTR_PARAM_BARCODE_TYPE);
+    const int type = typeNumber ? int(*typeNumber) : -1;
+    const bool known =
+        typeNumber && (type == k(LIBFPTR_BT_EAN_8) || type == k(LIBFPTR_BT_EAN_13) ||
+                       type == k(LIBFPTR_BT_UPC_A) || type == k(LIBFPTR_BT_UPC_E) ||
+                       type == k(LIBFPTR_BT_CODE_39) || type == k(LIBFPTR_BT_CODE_93) ||
+                       type == k(LIBFPTR_BT_CODE_128) || type == k(LIBFPTR_BT_QR) ||
+                       type == k(LIBFPTR_BT_PDF417));
     if (!known) return k(LIBFPTR_ERROR_BARCODE_TYPE_NOT_SUPPORTED);
 
     const int invalid = k(LIBFPTR_ERROR_INVALID_BARCODE_PARAMS);

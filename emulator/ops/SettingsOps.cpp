@@ -19,6 +19,19 @@ int settingTypeCode(Setting::Type t) {
     return k(LIBFPTR_ST_NUMBER);
 }
 
+bool sameKind(const Setting& s, const QVariant& value) {
+    switch (s.type) {
+        case Setting::Type::String:
+            return value.typeId() == QMetaType::QString;
+        case Setting::Type::Bool:
+            return value.typeId() == QMetaType::Bool;
+        case Setting::Type::Number:
+            break;
+    }
+    return value.typeId() == QMetaType::Int || value.typeId() == QMetaType::UInt ||
+           value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::ULongLong;
+}
+
 int doBeginReadRecords(Call& c) {
     const int type = c.inInt(LIBFPTR_PARAM_RECORDS_TYPE, -1);
     c.clearOut();
@@ -70,13 +83,15 @@ int doReadDeviceSetting(Call& c) {
 }
 
 int doWriteDeviceSetting(Call& c) {
-    const QVariant id = c.in(LIBFPTR_PARAM_SETTING_ID);
     const QVariant value = c.in(LIBFPTR_PARAM_SETTING_VALUE);
-    if (!id.isValid() || !value.isValid()) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
-    bool ok = false;
-    const int n =
-        id.typeId() == QMetaType::QString ? id.toString().trimmed().toInt(&ok) : id.toInt(&ok);
-    if (!ok) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
+    if (!c.has(LIBFPTR_PARAM_SETTING_ID) || !value.isValid())
+        return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
+    const int n = c.inInt(LIBFPTR_PARAM_SETTING_ID, -1);
+    if (n < 0) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
+    // Without conversion the value must come in the setting's own kind.
+    const Setting* s = c.reg().settings.find(n);
+    if (s && !c.object.textNumbers && !sameKind(*s, value))
+        return c.fail(LIBFPTR_ERROR_INVALID_SETTING_VALUE);
     const auto result = c.reg().settings.write(n, value);
     return c.result(result.code, result.description);
 }

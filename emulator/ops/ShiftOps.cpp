@@ -10,12 +10,8 @@
 #include "emulator/ops/Call.h"
 
 namespace emu {
-namespace {
 
 using namespace drv::names;
-
-// The largest amount a cash operation or a payment takes: ten digits of kopecks.
-constexpr qint64 kMaxKopecks = 9'999'999'999;
 
 bool shiftExpired(const Register& r) {
     return r.shift.state == k(LIBFPTR_SS_OPENED) && r.shift.expiresAt.isValid() &&
@@ -32,6 +28,7 @@ void openShiftNow(Register& r) {
         r.archive.append({{QStringLiteral("fiscalDocumentType"), QStringLiteral("openShift")},
                           {QStringLiteral("1038"), r.shift.number}},
                          r.momentNow());
+    if (!r.operatorName.isEmpty()) r.archive.annotate(n, QStringLiteral("1021"), r.operatorName);
     r.journal->append(QStringLiteral("report"), QStringLiteral("ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ"),
                       {{QStringLiteral("shift"), r.shift.number}, {QStringLiteral("document"), n}});
 }
@@ -43,6 +40,11 @@ void resetShiftCounters(Register& r) {
     r.counters.receiptCount.clear();
     r.counters.paymentSum.clear();
 }
+
+namespace {
+
+// The largest amount a cash operation or a payment takes: ten digits of kopecks.
+constexpr qint64 kMaxKopecks = 9'999'999'999;
 
 int doOpenShift(Call& c) {
     Register& r = c.reg();
@@ -69,6 +71,7 @@ int closeShift(Call& c) {
                           {QStringLiteral("1038"), r.shift.number},
                           {QStringLiteral("1118"), r.shift.receipts}},
                          r.momentNow());
+    if (!r.operatorName.isEmpty()) r.archive.annotate(n, QStringLiteral("1021"), r.operatorName);
     r.journal->append(QStringLiteral("report"), QStringLiteral("ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ"),
                       {{QStringLiteral("shift"), r.shift.number}, {QStringLiteral("document"), n}});
     resetShiftCounters(r);
@@ -79,6 +82,7 @@ int doReport(Call& c) {
     Register& r = c.reg();
     const QVariant typeParam = c.in(LIBFPTR_PARAM_REPORT_TYPE);
     if (!typeParam.isValid()) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
+    if (!isIntegerValue(typeParam)) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
     const int type = typeParam.toInt();
     if (type == k(LIBFPTR_RT_CLOSE_SHIFT)) return closeShift(c);
     if (const int fault = printerFault(r)) return c.fail(fault);
@@ -93,15 +97,17 @@ int doReport(Call& c) {
                           QStringLiteral("ИНФОРМАЦИЯ О ККТ\n%1\nЗН ККТ %2").arg(r.model, r.serial),
                           extra);
     } else if (type == k(LIBFPTR_RT_FN_DOC_BY_NUMBER)) {
-        bool ok = false;
-        const int n = c.in(LIBFPTR_PARAM_DOCUMENT_NUMBER).toString().trimmed().toInt(&ok);
-        if (!ok) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
+        const auto number = c.inNumber(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+        if (!number || *number < 0 || *number > INT_MAX) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
+        const int n = int(*number);
         if (!r.archive.document(n)) return c.fail(LIBFPTR_ERROR_FN_NO_MORE_DATA);
         QJsonObject e = extra;
         e.insert(QStringLiteral("document"), n);
         r.journal->append(QStringLiteral("report"), QStringLiteral("КОПИЯ ФД № %1").arg(n), e);
-    } else {
+    } else if (type > k(LIBFPTR_RT_CLOSE_SHIFT) && type <= k(LIBFPTR_RT_CLOSE_SHIFT_REPORTS)) {
         r.journal->append(QStringLiteral("report"), QStringLiteral("ОТЧЕТ %1").arg(type), extra);
+    } else {
+        return c.fail(LIBFPTR_ERROR_NOT_SUPPORTED);
     }
     return c.ok();
 }
@@ -166,11 +172,6 @@ int doCashOutcome(Call& c) {
     return cash(c, false);
 }
 
-bool isCorrection(int type) {
-    return type == k(LIBFPTR_RT_SELL_CORRECTION) || type == k(LIBFPTR_RT_SELL_RETURN_CORRECTION) ||
-           type == k(LIBFPTR_RT_BUY_CORRECTION) || type == k(LIBFPTR_RT_BUY_RETURN_CORRECTION);
-}
-
 // The calculation sign (1054) of a receipt type: 1 sale, 2 sale return, 3 purchase, 4 its return.
 int calculationSign(int type) {
     if (type == k(LIBFPTR_RT_SELL) || type == k(LIBFPTR_RT_SELL_CORRECTION)) return 1;
@@ -194,7 +195,8 @@ int doCloseReceipt(Call& c) {
         payments.append({c.inInt(LIBFPTR_PARAM_PAYMENT_TYPE, cashType), r.receipt.remainder});
     double paid = 0;
     for (const auto& p : payments) paid += p.sum;
-    const double change = roundedMoney(std::max(0.0, paid - r.receipt.sum));
+    const double due = r.receipt.total.value_or(r.receipt.sum);
+    const double change = roundedMoney(std::max(0.0, paid - due));
     QHash<int, double> byType;
     for (const auto& p : payments) byType[p.type] += p.sum;
     byType[cashType] = roundedMoney(byType.value(cashType) - change);
@@ -210,35 +212,18 @@ int doCloseReceipt(Call& c) {
         r.counters.paymentSum[key] = roundedMoney(r.counters.paymentSum.value(key) + it.value());
     }
     r.counters.receiptCount[type] += 1;
-    r.nonNullableSum[type] = roundedMoney(r.nonNullableSum.value(type) + r.receipt.sum);
+    r.nonNullableSum[type] = roundedMoney(r.nonNullableSum.value(type) + due);
     r.shift.receipts += 1;
 
-    QJsonArray items;
-    for (const auto& i : r.receipt.items)
-        items.append(QJsonObject{{QStringLiteral("1030"), i.name},
-                                 {QStringLiteral("1079"), i.price},
-                                 {QStringLiteral("1023"), i.quantity},
-                                 {QStringLiteral("1043"), i.sum}});
-    double electronic = 0;
-    for (auto it = byType.begin(); it != byType.end(); ++it)
-        if (it.key() != cashType) electronic += it.value();
-    QJsonObject tlv{
-        {QStringLiteral("fiscalDocumentType"),
-         isCorrection(type) ? QStringLiteral("receiptCorrection") : QStringLiteral("receipt")},
-        {QStringLiteral("1038"), r.shift.number},
-        {QStringLiteral("1042"), r.shift.receipts},
-        {QStringLiteral("1054"), sign},
-        {QStringLiteral("1020"), r.receipt.sum},
-        {QStringLiteral("1031"), cashNet},
-        {QStringLiteral("1081"), roundedMoney(electronic)}};
-    if (!items.isEmpty()) tlv.insert(QStringLiteral("1059"), items);
+    const QJsonObject tlv = receiptDocument(r, byType, cashNet);
     const int n = r.archive.append(tlv, r.momentNow());
+    r.archive.annotate(n, QStringLiteral("qr"), receiptQr(*r.archive.document(n)));
     r.journal->append(QStringLiteral("receipt"), QStringLiteral("close"),
                       {{QStringLiteral("document"), n},
                        {QStringLiteral("type"), type},
-                       {QStringLiteral("sum"), r.receipt.sum},
+                       {QStringLiteral("sum"), due},
                        {QStringLiteral("change"), change}});
-    r.receipt = OpenReceipt{k(LIBFPTR_RT_CLOSED), r.receipt.number, n, 0, 0, 0, {}, {}};
+    r.receipt = closedReceipt(r, n);
     return c.ok();
 }
 
@@ -247,8 +232,7 @@ int doCancelReceipt(Call& c) {
     if (r.receipt.type == k(LIBFPTR_RT_CLOSED))
         return c.fail(LIBFPTR_ERROR_DENIED_IN_CLOSED_RECEIPT);
     const int type = r.receipt.type;
-    r.receipt = OpenReceipt{
-        k(LIBFPTR_RT_CLOSED), r.receipt.number, r.receipt.documentNumber, 0, 0, 0, {}, {}};
+    r.receipt = closedReceipt(r, r.receipt.documentNumber);
     r.journal->append(QStringLiteral("receipt"), QStringLiteral("cancel"),
                       {{QStringLiteral("type"), type}});
     return c.ok();

@@ -16,11 +16,11 @@ int shiftStateNow(const Register& r) {
 int doQueryData(Call& c) {
     const Register& r = c.reg();
     const int type = c.inInt(LIBFPTR_PARAM_DATA_TYPE, -1);
-    const QVariant inReceiptType = c.in(LIBFPTR_PARAM_RECEIPT_TYPE);
-    const QVariant inPaymentType = c.in(LIBFPTR_PARAM_PAYMENT_TYPE);
-    const QVariant inUnit = c.in(LIBFPTR_PARAM_UNIT_TYPE);
-    const QVariant inSource = c.in(LIBFPTR_PARAM_POWER_SOURCE_TYPE);
-    const QVariant inPicture = c.in(LIBFPTR_PARAM_PICTURE_NUMBER);
+    const int inReceiptType = c.inInt(LIBFPTR_PARAM_RECEIPT_TYPE);
+    const int inPaymentType = c.inInt(LIBFPTR_PARAM_PAYMENT_TYPE);
+    const auto inUnit = c.inNumber(LIBFPTR_PARAM_UNIT_TYPE);
+    const auto inSource = c.inNumber(LIBFPTR_PARAM_POWER_SOURCE_TYPE);
+    const auto inPicture = c.inNumber(LIBFPTR_PARAM_PICTURE_NUMBER);
     c.clearOut();
     if (type == k(LIBFPTR_DT_STATUS)) {
         c.out(LIBFPTR_PARAM_MODEL_NAME, r.model);
@@ -46,8 +46,8 @@ int doQueryData(Call& c) {
                                             LIBFPTR_UT_TEMPLATES, LIBFPTR_UT_CONTROL_UNIT,
                                             LIBFPTR_UT_BOOT};
         int unit = -1;
-        for (int i = 0; i < 5 && inUnit.isValid(); ++i)
-            if (inUnit.toInt() == k(units[i])) unit = i;
+        for (int i = 0; i < 5 && inUnit; ++i)
+            if (*inUnit == k(units[i])) unit = i;
         if (unit < 0) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
         if (!r.units.version[unit]) return c.fail(LIBFPTR_ERROR_NOT_SUPPORTED);
         c.out(LIBFPTR_PARAM_UNIT_VERSION, *r.units.version[unit]);
@@ -59,8 +59,8 @@ int doQueryData(Call& c) {
         static const char* const sources[] = {LIBFPTR_PST_POWER_SUPPLY, LIBFPTR_PST_RTC_BATTERY,
                                               LIBFPTR_PST_BATTERY};
         int source = -1;
-        for (int i = 0; i < 3 && inSource.isValid(); ++i)
-            if (inSource.toInt() == k(sources[i])) source = i;
+        for (int i = 0; i < 3 && inSource; ++i)
+            if (*inSource == k(sources[i])) source = i;
         if (source < 0) return c.fail(LIBFPTR_ERROR_INVALID_PARAM);
         if (!r.voltages[source]) return c.fail(LIBFPTR_ERROR_NOT_SUPPORTED);
         c.out(LIBFPTR_PARAM_VOLTAGE, *r.voltages[source]);
@@ -80,7 +80,7 @@ int doQueryData(Call& c) {
         c.out(LIBFPTR_PARAM_REMAINDER, r.receipt.remainder);
         c.out(LIBFPTR_PARAM_CHANGE, r.receipt.change);
     } else if (type == k(LIBFPTR_DT_NON_NULLABLE_SUM)) {
-        c.out(LIBFPTR_PARAM_SUM, r.nonNullableSum.value(inReceiptType.toInt()));
+        c.out(LIBFPTR_PARAM_SUM, r.nonNullableSum.value(inReceiptType));
     } else if (type == k(LIBFPTR_DT_DATE_TIME)) {
         c.out(LIBFPTR_PARAM_DATE_TIME, r.wallClock());
     } else if (type == k(LIBFPTR_DT_CASH_SUM)) {
@@ -94,18 +94,17 @@ int doQueryData(Call& c) {
         const int n = type == k(LIBFPTR_DT_CASHIN_COUNT) ? r.counters.cashInCount
                       : type == k(LIBFPTR_DT_CASHOUT_COUNT)
                           ? r.counters.cashOutCount
-                          : r.counters.receiptCount.value(inReceiptType.toInt());
+                          : r.counters.receiptCount.value(inReceiptType);
         c.out(LIBFPTR_PARAM_DOCUMENTS_COUNT, n);
         c.out(LIBFPTR_PARAM_COUNT, n);
     } else if (type == k(LIBFPTR_DT_PAYMENT_SUM)) {
-        const QString key =
-            QStringLiteral("%1/%2").arg(inReceiptType.toInt()).arg(inPaymentType.toInt());
+        const QString key = QStringLiteral("%1/%2").arg(inReceiptType).arg(inPaymentType);
         c.out(LIBFPTR_PARAM_SUM, r.counters.paymentSum.value(key));
     } else if (type == k(LIBFPTR_DT_PICTURES_ARRAY_INFO)) {
         c.out(LIBFPTR_PARAM_COUNT, r.pictures.count());
     } else if (type == k(LIBFPTR_DT_PICTURE_INFO)) {
         // a number without a picture answers width and height 0
-        const Picture* p = inPicture.isValid() ? r.pictures.find(inPicture.toInt()) : nullptr;
+        const Picture* p = inPicture ? r.pictures.find(int(*inPicture)) : nullptr;
         c.out(LIBFPTR_PARAM_WIDTH, p ? p->width : 0);
         c.out(LIBFPTR_PARAM_HEIGHT, p ? p->height : 0);
     } else if (type == k(LIBFPTR_DT_FONT_INFO)) {

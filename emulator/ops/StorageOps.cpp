@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 
 #include "driver/ValueText.h"
+#include "emulator/json/JsonTasks.h"
 #include "emulator/ops/Call.h"
 
 namespace emu {
@@ -19,20 +20,18 @@ void outDocument(Call& c, const DocumentFacts& d) {
     c.out(LIBFPTR_PARAM_RECEIPT_TYPE, d.calculationSign);
 }
 
-// A document number given as an integer or as its decimal text; nullopt for anything else.
-std::optional<int> documentNumber(const QVariant& v) {
-    if (!v.isValid()) return std::nullopt;
-    bool ok = false;
-    const qlonglong n = v.typeId() == QMetaType::QString ? v.toString().trimmed().toLongLong(&ok)
-                                                         : v.toLongLong(&ok);
-    if (!ok || n < 0 || n > std::numeric_limits<int>::max()) return std::nullopt;
-    return int(n);
+// The document number asked for; nullopt for anything but a number (Call::inNumber).
+std::optional<int> documentNumber(const Call& c) {
+    const auto n = c.inNumber(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    if (!n || *n < 0 || *n > std::numeric_limits<int>::max()) return std::nullopt;
+    return int(*n);
 }
 
 int doFnQueryData(Call& c) {
     Register& r = c.reg();
     const int type = c.inInt(LIBFPTR_PARAM_FN_DATA_TYPE, -1);
-    const QVariant wanted = c.in(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    const bool numberGiven = c.has(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    const auto wanted = documentNumber(c);
     c.clearOut();
     if (!r.flags.fnPresent) return c.fail(LIBFPTR_ERROR_FN_NOT_FOUND);
     if (type == k(LIBFPTR_FNDT_FFD_VERSIONS)) {
@@ -62,10 +61,10 @@ int doFnQueryData(Call& c) {
         c.out(LIBFPTR_PARAM_DOCUMENT_NUMBER, r.storage.notSentFirstDocNumber);
         c.out(LIBFPTR_PARAM_DATE_TIME, r.wallTime(r.storage.notSentFirstDocDateTime));
     } else if (type == k(LIBFPTR_FNDT_DOCUMENT_BY_NUMBER)) {
-        const auto number = documentNumber(wanted);
+        const auto number = wanted;
         if (!number)
-            return c.fail(wanted.isValid() ? LIBFPTR_ERROR_INVALID_PARAM
-                                           : LIBFPTR_ERROR_NO_REQUIRED_PARAM);
+            return c.fail(numberGiven ? LIBFPTR_ERROR_INVALID_PARAM
+                                      : LIBFPTR_ERROR_NO_REQUIRED_PARAM);
         const auto facts = r.archive.facts(*number);
         if (!facts) return c.fail(LIBFPTR_ERROR_FN_NO_MORE_DATA);
         outDocument(c, *facts);
@@ -105,6 +104,7 @@ int doProcessJson(Call& c) {
         c.outId(jsonParam, *raw);
         return c.ok();
     }
+    if (const auto handled = json::runTask(c, request.object())) return *handled;
     const bool storageTask =
         type == QLatin1String("getRegistrationInfo") || type == QLatin1String("getFnInfo") ||
         type == QLatin1String("getFnStatus") || type == QLatin1String("ofdExchangeStatus") ||

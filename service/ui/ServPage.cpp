@@ -199,6 +199,9 @@ QWidget* ServPage::buildClockGroup() {
     connect(btnSetTimeManual, &QPushButton::clicked, this, &ServPage::btnSetTimeManualClick);
     connect(dtSetTimeManual->calendarWidget(), &QCalendarWidget::clicked, this,
             &ServPage::dtSetTimeManualCloseUp);
+    connect(dtSetTimeManual, &QDateTimeEdit::dateTimeChanged, this, [this] {
+        if (!followingClock_) manualTimeEdited_ = true;
+    });
     return grp;
 }
 
@@ -233,7 +236,14 @@ void ServPage::setNtpServer(const QString& host, quint16 port, int timeoutMs) {
 }
 
 void ServPage::windowShown() {
+    followPcClock();
+}
+
+void ServPage::followPcClock() {
+    if (manualTimeEdited_) return;
+    followingClock_ = true;
     dtSetTimeManual->setDateTime(QDateTime::currentDateTime());
+    followingClock_ = false;
 }
 
 void ServPage::connectionChanged() {
@@ -255,6 +265,7 @@ void ServPage::setActive(bool active) {
 void ServPage::timerTick() {
     if (!tmrServ->isActive()) return;
     edtSysTime->setText(drv::dateTimeText(QDateTime::currentDateTime()));
+    followPcClock();
     if (session().kkmConnected() && session().fptr()) {
         auto& f = *session().fptr();
         f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_DATE_TIME));
@@ -343,10 +354,13 @@ void ServPage::btnSetSyncPCTimeFromNTPClick() {
     NtpSyncOutcome out;
     {
         ui::BusyButton busy(btnSetSyncPCTimeFromNTP, ui());
-        out = setPcClockFromNtp(*ntp_, *clockSetter_, ntpHost_, ntpPort_, ntpTimeoutMs_);
+        const StepQuestion ask = [this](const QDateTime& pc, const QDateTime& server) {
+            return ui().confirm(clockStepQuestion(pc, server), ui::Icon::Question, true);
+        };
+        out = setPcClockFromNtp(*ntp_, *clockSetter_, ask, ntpHost_, ntpPort_, ntpTimeoutMs_);
     }
     // A time that could not be had or set is said so: the PC clock stays as it was.
-    if (!out.ok) ui().message(out.message, ui::Icon::Warning);
+    if (!out.ok && !out.declined) ui().message(out.message, ui::Icon::Warning);
 }
 
 void ServPage::btnSetSyncFromPCClick() {
@@ -359,7 +373,9 @@ void ServPage::btnSetSyncFromPCClick() {
 void ServPage::btnSetTimeManualClick() {
     drv::Fptr* f = connectedDriver();
     if (!f) return;
+    followPcClock();  // untouched, the picker means the PC's time now, not when it was shown
     const QDateTime picked = dtSetTimeManual->dateTime();
+    if (!ui().confirm(manualClockQuestion(picked), ui::Icon::Question, true)) return;
     setRegisterClock(*f, ui(), picked, [picked] { return picked; });
 }
 
@@ -373,7 +389,9 @@ void ServPage::btnSetTehObnulClick() {
 void ServPage::command(int which) {
     drv::Fptr* f = connectedDriver();
     if (!f) return;
-    runCommand(*f, ui(), Command(which));
+    const int code = runCommand(*f, ui(), Command(which));
+    // A register switched off is no longer there: the connection is closed as by "Отключить".
+    if (Command(which) == Command::PowerOff && code == 0) session().requestDisconnect();
 }
 
 void ServPage::btnSetRebootClick() {

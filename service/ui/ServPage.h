@@ -110,7 +110,11 @@ class ServPage : public app::Page {
     // The connected register's driver object; shows "ККМ не подключена" and gives null without.
     drv::Fptr* connectedDriver();
     void command(int which);
+    // The manual picker shows the PC's time until the user changes it.
+    void followPcClock();
 
+    bool manualTimeEdited_ = false;
+    bool followingClock_ = false;  // the picker is being set to the PC's time, not by the user
     SntpClient* ntp_ = nullptr;
     IClockSetter* clockSetter_ = nullptr;
     QString ntpHost_ = QString::fromLatin1(kDefaultNtpServer);

@@ -1,7 +1,9 @@
 #include "settings/ui/SetPage.h"
 
 #include <QComboBox>
+#include <QFont>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,6 +25,27 @@ constexpr int kBaselineColumn = 6;
 const QString kSaveCaption = QStringLiteral("Сохранить");
 }  // namespace
 
+MaskedValueDelegate::MaskedValueDelegate(QAbstractItemDelegate* plain, QObject* parent)
+    : QStyledItemDelegate(parent), plain_(plain) {}
+
+void MaskedValueDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    if (plain_ && !index.data(kMaskedRole).toBool())
+        plain_->paint(painter, option, index);
+    else
+        QStyledItemDelegate::paint(painter, option, index);
+}
+
+QString MaskedValueDelegate::shownText(const QModelIndex& index) const {
+    return index.data(kMaskedRole).toBool() ? kMaskedValue : index.data().toString();
+}
+
+void MaskedValueDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                          const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->text = shownText(index);
+}
+
 SetPage::SetPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabSet");
     btnGenSet = named<QPushButton>(this, "btnGenSet", ui::btnValRead);
@@ -37,14 +60,28 @@ SetPage::SetPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, paren
                           {"Raw значение из драйвера", 100},
                           {"Дубл. значение для контроля", 100}});
     lvSetKKM->setOneSpaceEmptyCells(true);
+    lvSetKKM->setItemDelegateForColumn(kShownColumn,
+                                       new MaskedValueDelegate(lvSetKKM->itemDelegate(), lvSetKKM));
+    edtSetFilter = named<QLineEdit>(this, "edtSetFilter");
+    edtSetFilter->setPlaceholderText(QStringLiteral("Фильтр: номер или слова названия"));
+    edtSetFilter->setClearButtonEnabled(true);
+    lblSetDesc = named<QLabel>(this, "lblSetDesc");
+    lblSetDesc->setWordWrap(true);
+    lblSetDesc->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* row = new QHBoxLayout;
     row->addWidget(btnGenSet);
     row->addWidget(btnSetSave);
     row->addStretch();
     row->addWidget(btnSetSaveInfo);
     auto* l = new QVBoxLayout(this);
+    l->addWidget(edtSetFilter);
     l->addWidget(lvSetKKM, 1);
+    l->addWidget(lblSetDesc);
     l->addLayout(row);
+
+    connect(edtSetFilter, &QLineEdit::textChanged, this, &SetPage::applyFilter);
+    connect(lvSetKKM, &QTableWidget::currentCellChanged, this,
+            [this](int r) { showDescription(r); });
 
     connect(btnGenSet, &QPushButton::clicked, this, &SetPage::btnGenSetClick);
     connect(btnSetSave, &QPushButton::clicked, this, &SetPage::btnSetSaveClick);
@@ -69,6 +106,7 @@ void SetPage::resetView() {
     editedRow_ = -1;
     lvSetKKM->clearRows();
     lvSetKKM->fillGrid();
+    lblSetDesc->clear();
 }
 
 QAbstractButton* SetPage::readButton() const {
@@ -108,8 +146,37 @@ void SetPage::showRows() {
     lvSetKKM->setUpdatesEnabled(false);
     lvSetKKM->clearRows();
     for (const auto& r : read_->rows) lvSetKKM->addDataRow(r.cells(), r.mark);
+    for (int i = 0; i < read_->rows.size(); ++i) markRow(i);
     lvSetKKM->fillGrid();
+    applyFilter();
     lvSetKKM->setUpdatesEnabled(true);
+    showDescription(lvSetKKM->currentRow());
+}
+
+void SetPage::markRow(int row) {
+    const SettingRow& r = read_->rows[row];
+    for (int c = 0; c < lvSetKKM->columnCount(); ++c) {
+        QTableWidgetItem* it = lvSetKKM->item(row, c);
+        if (!it) continue;
+        QFont f = it->font();
+        f.setBold(r.changed());
+        it->setFont(f);
+        if (c == kShownColumn) it->setData(MaskedValueDelegate::kMaskedRole, r.isPassword());
+    }
+}
+
+void SetPage::applyFilter() {
+    if (!read_) return;
+    const QList<bool> shown = rowsMatching(read_->rows, edtSetFilter->text());
+    for (int i = 0; i < shown.size(); ++i) lvSetKKM->setRowHidden(i, !shown[i]);
+}
+
+void SetPage::showDescription(int row) {
+    if (!read_ || row < 0 || row >= read_->rows.size() || read_->rows[row].isCaption()) {
+        lblSetDesc->clear();
+        return;
+    }
+    lblSetDesc->setText(read_->rows[row].description);
 }
 
 void SetPage::lvSetKKMItemDblClick(int row) {
@@ -137,6 +204,7 @@ bool SetPage::acceptEditor() {
     if (result.shown) {
         row.shown = *result.shown;
         lvSetKKM->setCell(editedRow_, kShownColumn, row.shown);
+        markRow(editedRow_);
     }
     editing_.reset();
     editedRow_ = -1;
@@ -148,14 +216,19 @@ void SetPage::btnSetSaveClick() {
         ui().message(ui::kNotConnected);
         return;
     }
+    if (read_) {
+        const QString question = unverifiedQuestion(read_->rows, read_->catalogue);
+        if (!question.isEmpty() && !ui().confirm(question)) return;
+    }
     SaveOutcome out;
     {
         ui::BusyButton busy(btnSetSave, ui(), kSaveCaption);
         if (read_) {
-            out = saveSettings(*session().fptr(), read_->rows, read_->catalogue);
+            out = saveSettings(*session().fptr(), read_->rows, read_->catalogue, &ui());
             for (int i = 0; i < read_->rows.size(); ++i) {
                 lvSetKKM->setCell(i, kShownColumn, read_->rows[i].shown);
                 lvSetKKM->setCell(i, kBaselineColumn, read_->rows[i].baseline);
+                markRow(i);
             }
         } else {
             // nothing read yet: nothing to write, the register still commits

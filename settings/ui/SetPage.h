@@ -2,17 +2,39 @@
 // The Настройки tab: the register's settings read into a grouped list, edited one row at a time
 // in the setting editor and written back together.
 #include <QPointer>
+#include <QStyledItemDelegate>
 #include <optional>
 
 #include "app/ui/Page.h"
 #include "settings/Editor.h"
 #include "settings/SettingsTable.h"
 
+class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace settings {
 
 class TFormSetSet;
+
+// Paints the value of a password setting as "••••"; the cell keeps the value for the editor and
+// the list's file. Other cells are painted by the list's own delegate.
+class MaskedValueDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+  public:
+    static constexpr int kMaskedRole = Qt::UserRole + 40;
+    MaskedValueDelegate(QAbstractItemDelegate* plain, QObject* parent);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    // The text painted for the cell.
+    QString shownText(const QModelIndex& index) const;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+  private:
+    QAbstractItemDelegate* plain_;
+};
 
 class SetPage : public app::Page {
     Q_OBJECT
@@ -33,6 +55,8 @@ class SetPage : public app::Page {
     QPushButton* btnSetSave = nullptr;
     QPushButton* btnSetSaveInfo = nullptr;
     ui::ReportList* lvSetKKM = nullptr;
+    QLineEdit* edtSetFilter = nullptr;  // above the list: identifier or words of the name
+    QLabel* lblSetDesc = nullptr;       // under the list: the selected setting's description
     // Start-up column layout: hidden columns and the width of "Имя".
     void setUpColumns();
 
@@ -46,6 +70,10 @@ class SetPage : public app::Page {
 
   private:
     void showRows();
+    // Bold while edited and not saved; the password mask.
+    void markRow(int row);
+    void applyFilter();
+    void showDescription(int row);
     // OK of the editor for the row being edited: true closes the editor.
     bool acceptEditor();
 

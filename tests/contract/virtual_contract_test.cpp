@@ -3,6 +3,8 @@
 #include <QJsonObject>
 #include <ctime>
 
+#include "driver/libfptr/Constants.h"
+#include "driver/libfptr/Ports.h"
 #include "tests/contract/Contract.h"
 
 namespace contract {
@@ -268,6 +270,82 @@ TEST(VirtualContract, SettingsTableReadRecordByRecordAndWritten) {
     EXPECT_EQ(r.library.value("number after").toString(), "6000");
     EXPECT_EQ(r.library.value("bad number code").toInt(),
               164);  // LIBFPTR_ERROR_INVALID_SETTING_VALUE
+}
+
+// The C library converts no parameter's kind, as the maker's does not: an integer given as text
+// is no integer there. Through the adapter the program's texts (setting identifier and value,
+// document number) reach it in their kinds and answer as in process.
+TEST(VirtualContract, NumbersGivenAsTextReachTheLibraryAsNumbers) {
+    const auto& a = virtualLibrary()->api();
+    const auto c = [](const char* name) {
+        return drv::libfptr::publishedConstant(QLatin1String(name)).value_or(-1).toInt();
+    };
+    void* h = nullptr;
+    ASSERT_EQ(a.create(&h), 0);
+    const std::wstring port = drv::libfptr::comFileForLibrary("101").toStdWString();
+    a.setSingleSetting(h, L"Model", L"500");
+    a.setSingleSetting(h, L"Port", L"0");
+    a.setSingleSetting(h, L"ComFile", port.c_str());
+    a.operations.value("applySingleSettings")(h);
+    ASSERT_EQ(a.operations.value("open")(h), 0);
+    const auto readSetting = a.operations.value("readDeviceSetting");
+    const auto writeSetting = a.operations.value("writeDeviceSetting");
+    a.param.text(h, c("LIBFPTR_PARAM_SETTING_ID"), L"74");
+    EXPECT_EQ(readSetting(h), -1);
+    EXPECT_EQ(a.errorCode(h), c("LIBFPTR_ERROR_INVALID_PARAM"));
+    a.param.integer(h, c("LIBFPTR_PARAM_SETTING_ID"), 74);
+    EXPECT_EQ(readSetting(h), 0);
+    a.param.integer(h, c("LIBFPTR_PARAM_SETTING_ID"), 74);
+    a.param.text(h, c("LIBFPTR_PARAM_SETTING_VALUE"), L"6000");
+    EXPECT_EQ(writeSetting(h), -1);
+    EXPECT_EQ(a.errorCode(h), c("LIBFPTR_ERROR_INVALID_SETTING_VALUE"));
+    a.param.integer(h, c("LIBFPTR_PARAM_FN_DATA_TYPE"), c("LIBFPTR_FNDT_DOCUMENT_BY_NUMBER"));
+    a.param.text(h, c("LIBFPTR_PARAM_DOCUMENT_NUMBER"), L"213");
+    EXPECT_EQ(a.operations.value("fnQueryData")(h), -1);
+    a.operations.value("close")(h);
+    a.destroy(&h);
+
+    Runs r;
+    runVirtual(
+        [](drv::Fptr& f, Transcript& t) {
+            f.openSerialAuto("101");
+            // the records read tells the adapter each setting's type
+            f.setParam("LIBFPTR_PARAM_RECORDS_TYPE", f.c("LIBFPTR_RT_SETTINGS"));
+            f.beginReadRecords();
+            const QString id = f.getParamString("LIBFPTR_PARAM_RECORDS_ID");
+            do f.setParam("LIBFPTR_PARAM_RECORDS_ID", id);
+            while (f.readNextRecord() == 0);
+            f.setParam("LIBFPTR_PARAM_RECORDS_ID", id);
+            f.endReadRecords();
+            const auto write = [&](const QString& sid, const QString& value) {
+                f.setParam("LIBFPTR_PARAM_SETTING_ID", sid);
+                f.setParam("LIBFPTR_PARAM_SETTING_VALUE", value);
+                t.add("write " + sid + " = " + value, f.writeDeviceSetting());
+                f.setParam("LIBFPTR_PARAM_SETTING_ID", sid);
+                f.readDeviceSetting();
+                t.add(sid + " after", f.getParamString("LIBFPTR_PARAM_SETTING_VALUE"));
+            };
+            f.setParam("LIBFPTR_PARAM_SETTING_ID", 71);
+            f.readDeviceSetting();
+            const QString text = f.getParamString("LIBFPTR_PARAM_SETTING_VALUE");
+            write("74", "6000");  // a number
+            write("80", "0");     // a flag
+            write("71", "1234");  // a text of digits stays a text
+            write("74", "5555");
+            write("80", "1");
+            write("71", text);
+            f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_DOCUMENT_BY_NUMBER"));
+            f.setParam("LIBFPTR_PARAM_DOCUMENT_NUMBER", QStringLiteral("213"));
+            t.add("document by number", f.fnQueryData());
+        },
+        &r);
+    for (const auto& e : r.library.entries()) {
+        if (e.label.startsWith("write") || e.label == "document by number") {
+            EXPECT_EQ(e.value.toInt(), 0) << e.label.toStdString();
+        }
+    }
+    EXPECT_EQ(r.library.value("74 after").toString(), "6000");
+    EXPECT_EQ(r.library.value("71 after").toString(), "1234");
 }
 
 TEST(VirtualContract, ClockAndPrintedLines) {

@@ -390,7 +390,57 @@ TEST(SavedListLoad, NulBytesAndInvalidUtf8HideNoLaterEntry) {
     EXPECT_TRUE(devices.list.at(1).cell(app::colKkm).startsWith("B"));
     EXPECT_EQ(devices.list.at(1).cell(app::colCom), "COM4");
     EXPECT_EQ(devices.list.at(2).cell(app::colKkm), "C");
-    EXPECT_EQ(p.files(), QStringList({"set.ini"}));  // read: not set aside
+}
+
+// A file that was read only in part is used as read, its original is kept as set.ini.bad and
+// the user is told; the repaired file saves the same bytes every time.
+TEST(SavedListLoad, DamagedButReadableFileIsKeptAsBadAndTold) {
+    const QList<QByteArray> damaged = {
+        QByteArray("[Fset]\nsave=1\n[SavedKKM1]\nkkm=A\0TAIL\n", 37),
+        QByteArray("[Fset]\nsave=1\n[SavedKKM1]\nkkm=B\xff\n"),
+        QByteArray("[Fset]\nsave=1\n[]\n[=\ni=\n"),
+        QByteArray("[Fset]\nsave=1\n[SavedKKM1\nkkm=C=D\n"),
+    };
+    for (const QByteArray& bytes : damaged) {
+        SCOPED_TRACE(bytes.toStdString());
+        ProgDir p;
+        p.write(bytes);
+        DeviceList devices(0);
+        app::ListOptions opts;
+        const QString message = app::loadSavedList(p.ini, devices.list, opts);
+        EXPECT_TRUE(message.contains("повреждён")) << message.toStdString();
+        EXPECT_TRUE(message.contains("set.ini.bad")) << message.toStdString();
+        EXPECT_TRUE(opts.save);
+        EXPECT_EQ(p.files(), QStringList({"set.ini", "set.ini.bad"}));
+        QFile bad(p.pf + "/set.ini.bad");
+        ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
+        EXPECT_EQ(bad.readAll(), bytes);
+
+        app::IniFile ini;
+        ASSERT_TRUE(ini.load(p.ini));
+        ASSERT_TRUE(ini.save(p.ini));
+        QFile once(p.ini);
+        ASSERT_TRUE(once.open(QIODevice::ReadOnly));
+        const QByteArray first = once.readAll();
+        ASSERT_TRUE(ini.load(p.ini));
+        EXPECT_FALSE(ini.repaired());
+        ASSERT_TRUE(ini.save(p.ini));
+        QFile twice(p.ini);
+        ASSERT_TRUE(twice.open(QIODevice::ReadOnly));
+        EXPECT_EQ(twice.readAll(), first);
+        EXPECT_EQ(ini.sections().first(), "Fset");
+    }
+}
+
+TEST(SavedListSave, ANewFileFollowsTheUmask) {
+    for (const mode_t mask : {mode_t(022), mode_t(077), mode_t(002)}) {
+        ProgDir p;
+        const mode_t old = ::umask(mask);
+        const auto result = app::saveSettings(p.ini, DeviceList(1).list, app::ListOptions{});
+        ::umask(old);
+        ASSERT_EQ(result, app::SaveResult::Saved);
+        EXPECT_EQ(modeOf(p.ini), mode_t(0666 & ~mask)) << std::oct << mask;
+    }
 }
 
 TEST(SavedListLoad, UnreadableFileIsKeptAsBadAndDefaultsUsed) {
@@ -498,6 +548,15 @@ TEST(SettingsFilePlace, BesideTheProgramWhenItsFolderIsWritableOrTheFileIsThere)
         p.write(kFooterAndRow);
         setMode(p.pf, 0555);
         EXPECT_EQ(place(p), 10);
+    }
+    {  // installed: even where it could be written (as root) and holds a set.ini, the program's
+       // folder is left alone
+        ProgDir p;
+        p.write(kFooterAndRow);
+        QFile marker(app::installMarkerPath(p.dir));
+        ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+        marker.close();
+        EXPECT_EQ(app::settingsFilePath(p.dir, userDir), mine);
     }
 }
 

@@ -104,19 +104,42 @@ class ClicheDevice : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ClicheDevice, NumberedListStopsAtTheFirstMissingPictureAfterZero) {
+TEST_F(ClicheDevice, NumberedListHoldsEveryPicturePastAnyGap) {
     auto f = openNumbered();
     startLog();
     EXPECT_EQ(readPictureEntries(*f, false),
               QStringList({"0 (384x120)", "1 (200x200)", "2 (64x64)"}));
-    EXPECT_EQ(methods(log()).count("queryData"), 4);
+    EXPECT_EQ(methods(log()).count("queryData"), 11);
 
     f = open(R"({"com": "COM7", "platform": "3", "pictures": [
-        {"number": 1, "width": 10, "height": 20}, {"number": 3, "width": 5, "height": 5}]})");
-    EXPECT_EQ(readPictureEntries(*f, false), QStringList({"1 (10x20)"}));
-    f = open(R"({"com": "COM7", "platform": "3", "pictures": [
-        {"number": 2, "width": 10, "height": 20}]})");
-    EXPECT_TRUE(readPictureEntries(*f, false).isEmpty());
+        {"number": 1, "width": 10, "height": 20}, {"number": 3, "width": 5, "height": 5},
+        {"number": 10, "width": 7, "height": 7}]})");
+    EXPECT_EQ(readPictureEntries(*f, false), QStringList({"1 (10x20)", "3 (5x5)", "10 (7x7)"}));
+}
+
+// Pictures 0, 1, 2 and 4: a replace or a delete downloads all four before clearing, and picture
+// 4 goes back (numbered anew after the others).
+TEST_F(ClicheDevice, PicturesPastAGapSurviveAReplaceAndADelete) {
+    const QByteArray gap = R"({"com": "COM7", "platform": "3", "pictures": [
+        {"number": 0, "width": 8, "height": 8}, {"number": 1, "width": 16, "height": 16},
+        {"number": 2, "width": 24, "height": 24}, {"number": 4, "width": 40, "height": 40}]})";
+    auto f = open(gap);
+    startLog();
+    EXPECT_EQ(replaceNumbered(*f, 1, bmp("n.bmp", 4, 4)), Change::Done);
+    const auto calls = log();
+    EXPECT_EQ(methods(calls).count("downloadPicture"), 4);
+    EXPECT_EQ(methods(calls).indexOf("clearPictures"),
+              methods(calls).lastIndexOf("downloadPicture") + 1);
+    EXPECT_EQ(readPictureEntries(*f, false),
+              QStringList({"0 (8x8)", "1 (4x4)", "2 (24x24)", "3 (40x40)"}));
+
+    f = open(gap);
+    EXPECT_EQ(deleteNumbered(*f, 2), Change::Done);
+    EXPECT_EQ(readPictureEntries(*f, false), QStringList({"0 (8x8)", "1 (16x16)", "2 (40x40)"}));
+    // a number the register does not hold: nothing is cleared
+    f = open(gap);
+    EXPECT_EQ(deleteNumbered(*f, 3), Change::NotRead);
+    EXPECT_EQ(readPictureEntries(*f, false).size(), 4);
 }
 
 TEST_F(ClicheDevice, EntryNumbersComeOnlyFromZeroToTen) {
@@ -136,9 +159,9 @@ TEST_F(ClicheDevice, ReplaceDownloadsAllClearsAndUploadsInListOrder) {
     const QString chosen = bmp("new.bmp", 100, 50);
     const QStringList foldersBefore = kktpicsFolders();
     startLog();
-    EXPECT_EQ(replaceNumbered(*f, {0, 1, 2}, 1, chosen), Change::Done);
+    EXPECT_EQ(replaceNumbered(*f, 1, chosen), Change::Done);
     const auto calls = log();
-    EXPECT_EQ(methods(calls),
+    EXPECT_EQ(methods(calls).filter("Picture"),
               QStringList({"downloadPicture", "downloadPicture", "downloadPicture", "clearPictures",
                            "uploadPictureMemory", "uploadPictureMemory", "uploadPictureMemory"}));
     const QStringList files = uploadedFiles(calls, f->c("LIBFPTR_PARAM_FILENAME"));
@@ -162,7 +185,7 @@ TEST_F(ClicheDevice, AFailedUploadLeavesTheMemoryAsBefore) {
     ASSERT_EQ(before.size(), 3);
     const QString tooWide = bmp("wide.bmp", 1000, 10);
     startLog();
-    EXPECT_EQ(replaceNumbered(*f, {0, 1, 2}, 1, tooWide), Change::UploadFailed);
+    EXPECT_EQ(replaceNumbered(*f, 1, tooWide), Change::UploadFailed);
     const auto calls = log();
     // the second upload fails with the register's code for an oversized picture
     int uploads = 0;
@@ -185,9 +208,9 @@ TEST_F(ClicheDevice, AFailedDownloadTouchesNoPicture) {
         {"number": 0, "width": 8, "height": 8}, {"number": 1, "width": 16, "height": 16}],
         "errors": [{"method": "downloadPicture", "code": 51, "fromCall": 2, "times": 1}]})");
     startLog();
-    EXPECT_EQ(replaceNumbered(*f, {0, 1}, 0, bmp("n.bmp", 4, 4)), Change::NotRead);
-    EXPECT_EQ(deleteNumbered(*f, {0, 1}, 0), Change::Done);  // the fault was a single one
-    const QStringList calls = methods(log());
+    EXPECT_EQ(replaceNumbered(*f, 0, bmp("n.bmp", 4, 4)), Change::NotRead);
+    EXPECT_EQ(deleteNumbered(*f, 0), Change::Done);  // the fault was a single one
+    const QStringList calls = methods(log()).filter("Picture");
     EXPECT_EQ(calls.mid(0, 3),
               QStringList({"downloadPicture", "downloadPicture", "downloadPicture"}));
     EXPECT_EQ(calls.count("clearPictures"), 1);  // only the delete cleared
@@ -197,9 +220,9 @@ TEST_F(ClicheDevice, AFailedDownloadTouchesNoPicture) {
 TEST_F(ClicheDevice, DeleteUploadsTheOthersInOrder) {
     auto f = openNumbered();
     startLog();
-    EXPECT_EQ(deleteNumbered(*f, {0, 1, 2}, 0), Change::Done);
+    EXPECT_EQ(deleteNumbered(*f, 0), Change::Done);
     const auto calls = log();
-    EXPECT_EQ(methods(calls),
+    EXPECT_EQ(methods(calls).filter("Picture"),
               QStringList({"downloadPicture", "downloadPicture", "downloadPicture", "clearPictures",
                            "uploadPictureMemory", "uploadPictureMemory", "uploadPictureMemory"}));
     QStringList names;
@@ -214,7 +237,7 @@ TEST_F(ClicheDevice, ADeleteThatLosesAnotherPictureSaysSo) {
         {"number": 0, "width": 8, "height": 8}, {"number": 1, "width": 16, "height": 16},
         {"number": 2, "width": 24, "height": 24}],
         "errors": [{"method": "uploadPictureMemory", "code": 50, "fromCall": 2, "times": 1}]})");
-    EXPECT_EQ(deleteNumbered(*f, {0, 1, 2}, 0), Change::UploadFailed);
+    EXPECT_EQ(deleteNumbered(*f, 0), Change::UploadFailed);
     EXPECT_EQ(readPictureEntries(*f, false), QStringList({"0 (24x24)"}));
 }
 

@@ -1,8 +1,16 @@
-// Cliche files: the golden file, line counts, and files that are no cliche files.
+// Cliche files: the golden file, line counts, files that are no cliche files, and paths that
+// are no regular files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <chrono>
+#include <future>
 
 #include "cliche/ClicheFile.h"
 
@@ -88,4 +96,60 @@ TEST(ClicheFile, ASaveThatCannotBeWrittenSaysSoAndLeavesNoFile) {
     EXPECT_FALSE(saveClicheFile(path, {"a"}, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFile::exists(path));
+}
+
+// Only a regular file is replaced: a channel, a link to one, a link that leads nowhere and a
+// folder are refused with a reason and stay what they were.
+TEST(ClicheFile, ASaveReplacesOnlyRegularFiles) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, dir.filePath("to-fifo")));
+    ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("dangling")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    for (const char* name : {"fifo", "to-fifo", "dangling", "folder"}) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(name);
+        const QFileInfo before(path);
+        EXPECT_FALSE(saveTargetProblem(path).isEmpty());
+        QString error;
+        EXPECT_FALSE(saveClicheFile(path, {"a"}, &error));
+        EXPECT_FALSE(error.isEmpty());
+        const QFileInfo after(path);
+        EXPECT_EQ(after.isSymLink(), before.isSymLink());
+        EXPECT_EQ(after.isFile(), before.isFile());
+        EXPECT_EQ(after.isDir(), before.isDir());
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("nowhere")));
+    // a link to a regular file saves into that file
+    const QString target = writeFile(dir, "old");
+    ASSERT_TRUE(QFile::link(target, dir.filePath("to-file")));
+    EXPECT_TRUE(saveTargetProblem(dir.filePath("to-file")).isEmpty());
+    ASSERT_TRUE(saveClicheFile(dir.filePath("to-file"), {"new"}));
+    EXPECT_TRUE(QFileInfo(dir.filePath("to-file")).isSymLink());
+    EXPECT_TRUE(loadClicheFile(target).lines.startsWith("new"));
+}
+
+// A channel, a link to one, a folder and a file that can't be read are refused at once with a
+// reason, never waited on nor taken for an empty cliche.
+TEST(ClicheFile, OnlyRegularReadableFilesAreLoaded) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, dir.filePath("to-fifo")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    for (const QString& path : {fifo, dir.filePath("to-fifo"), dir.filePath("folder"),
+                                QStringLiteral("/proc/self/mem")}) {
+        SCOPED_TRACE(path.toStdString());
+        auto load = std::async(std::launch::async, [path] { return loadClicheFile(path); });
+        if (load.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << "the load waits on the file";
+            // a writer that comes and goes lets the waiting open return
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+        const ClicheFileLines r = load.get();
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.error.isEmpty());
+    }
 }

@@ -52,23 +52,26 @@ QByteArray readFile(const QString& path) {
 class FakeTool {
   public:
     QTemporaryDir dir;
-    explicit FakeTool(bool sleepAfter = false) {
+    explicit FakeTool(bool sleepAfter = false, const QString& folderTemplate = {})
+        : dir(folderTemplate.isEmpty() ? QDir::tempPath() + "/velmor-hs-XXXXXX" : folderTemplate) {
         QDir().mkpath(dir.filePath("Com"));
         QDir().mkpath(dir.filePath("seen"));
-        const QString seen = dir.filePath("seen");
         QFile f(dir.filePath("Com/hs"));
         f.open(QIODevice::WriteOnly);
+        // the folder is found from the script's own path, so any character in it is safe
         f.write(
             QStringLiteral("#!/bin/sh\n"
+                           "seen=\"${0%/Com/hs}/seen\"\n"
                            "[ \"$3\" = --from ] || exit 2\n"
-                           "stat -c '%a %u' \"$4\" > '%1/mode'\n"
-                           "cp \"$4\" '%1/copy'\n"
+                           "stat -c '%a %u' \"$4\" > \"$seen/mode\"\n"
+                           "cp \"$4\" \"$seen/copy\"\n"
                            // written whole before the test can see it
-                           "printf '%s' \"$4\" > '%1/path.part' && mv '%1/path.part' '%1/path'\n"
+                           "printf '%s' \"$4\" > \"$seen/path.part\" && "
+                           "mv \"$seen/path.part\" \"$seen/path\"\n"
                            "printf '%s\\n' 'explorer.exe pid: 2216 C:\\Windows\\explorer.exe'\n"
                            "printf '%s\\n' '  0004: File  (RW-)   \\Device\\atol-usbcom_proxy3'\n"
-                           "%2\n")
-                .arg(seen, sleepAfter ? "exec sleep 30" : "")
+                           "%1\n")
+                .arg(sleepAfter ? "exec sleep 30" : "")
                 .toUtf8());
         f.close();
         f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -119,6 +122,21 @@ TEST(DiscoveryHandleListing, ProcessListGoesThroughAPrivateFileRemovedAfterTheRu
     ASSERT_FALSE(second.isEmpty());
     EXPECT_NE(second, path);
     EXPECT_FALSE(QFileInfo::exists(second));
+}
+
+// The program's folder reaches the tool whole, whatever characters it holds.
+TEST(DiscoveryHandleListing, AFolderWithBlanksAndLineBreaksIsOnePath) {
+    benchWithBusyCom5();
+    emu::VirtualPc pc;
+    FakeTool tool(false, QDir::tempPath() + QString::fromUtf8("/velmor hs\t\n\u00a0\"'-XXXXXX"));
+    ASSERT_TRUE(tool.dir.isValid());
+    app::LineLog view;
+    HandleListing listing(pc, view);
+    listing.start(tool.progdir());
+    ASSERT_TRUE(waitListing(listing)) << listing.lastError().toStdString();
+    EXPECT_TRUE(listing.lastError().isEmpty()) << listing.lastError().toStdString();
+    EXPECT_FALSE(tool.seen("path").isEmpty());
+    EXPECT_EQ(listing.lines().size(), 1);
 }
 
 TEST(DiscoveryHandleListing, FileRemovedWhenTheListingIsDestroyedMidRun) {

@@ -172,7 +172,7 @@ struct WalkUi : ui::IUi {
     void message(const QString& text, ui::Icon, std::optional<QString>) override {
         messages << text;
     }
-    bool confirm(const QString&) override { return true; }
+    bool confirm(const QString&, ui::Icon, bool) override { return true; }
     void processEvents() override {
         log->push_back("events");
         if (onWait) onWait(++waits);

@@ -512,6 +512,22 @@ TEST_F(ShiftRules, BenchReceiptsThatCannotBeAreRefusedNamingTheKey) {
             "registers[0].receipt.items[0].name");
 }
 
+TEST_F(ShiftRules, ClosingTheShiftAndCancellingTheReceiptAskFirst) {
+    auto f = open(R"({"registers": [{"com": "COM7",
+        "shift": {"state": 1, "number": 3, "receipts": 0, "expiresAt": "2099-01-01T09:00:00+03:00"},
+        "receipt": {"type": 1, "items": [{"name": "Сыр", "price": 310.4}]}}]})");
+    auto r = reg();
+    ui_.answer = false;
+    EXPECT_FALSE(documents::closeShiftOperation(*f, ui_));
+    EXPECT_FALSE(documents::cancelOpenReceipt(*f, ui_));
+    EXPECT_TRUE(operations().isEmpty()) << operations().join('|').toStdString();
+    EXPECT_EQ(ui_.questions,
+              QStringList({documents::kCloseShiftQuestion, documents::kCancelReceiptQuestion}));
+    for (const auto& q : ui_.asked) EXPECT_TRUE(q.cancelByDefault);
+    EXPECT_EQ(r->shift.state, f->c(LIBFPTR_SS_OPENED));
+    EXPECT_EQ(r->receipt.type, f->c(LIBFPTR_RT_SELL));
+}
+
 TEST_F(ShiftRules, OverpaidReturnGivesChangeAndCancelCountsNothing) {
     auto f = open(R"({"registers": [{"com": "COM7",
         "shift": {"state": 1, "number": 3, "receipts": 0, "expiresAt": "2099-01-01T09:00:00+03:00"},

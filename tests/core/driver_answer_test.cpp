@@ -2,6 +2,9 @@
 // answers refused with a clear error.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
+#include "documents/DocumentAnswer.h"
 #include "driver/JsonAnswer.h"
 
 namespace {
@@ -19,6 +22,21 @@ TEST(DriverJsonAnswer, OversizedAnswersAreRefusedWithAClearError) {
     const QString fits =
         QStringLiteral(R"({"a": ")") + QString(1000, QLatin1Char('x')) + QStringLiteral(R"("})");
     EXPECT_EQ(drv::JsonAnswer::parse(fits).textOr("a").size(), 1000);
+}
+
+// A fiscal document's answer has the same bound: a huge one is refused before any parsing.
+TEST(DriverJsonAnswer, OversizedDocumentsAreRefusedBeforeParsing) {
+    const QString item = QStringLiteral(R"({"1030": "товар", "1079": 1.5},)");
+    QString big = QStringLiteral(R"({"documentTLV": {"1059": [)");
+    while (big.size() <= drv::JsonAnswer::kMaxAnswerChars) big += item;
+    big += QStringLiteral(R"({}]}})");
+    QElapsedTimer timer;
+    timer.start();
+    const auto a = documents::DocumentAnswer::parse(big);
+    EXPECT_LT(timer.elapsed(), 500);
+    EXPECT_TRUE(a.failed());
+    EXPECT_TRUE(a.error().contains(QStringLiteral("слишком велик"))) << a.error().toStdString();
+    EXPECT_FALSE(a.tlv(QStringLiteral("1059")).has_value());
 }
 
 TEST(DriverJsonAnswer, ErrorsSayWhyThereIsNoObject) {

@@ -1,9 +1,12 @@
 // Pictures as the virtual register keeps them: BMP and PNG files decoded to one-bit rasters,
 // written back as one-bit BMP files, and the refusals of damaged, unreadable and oversized
-// images and of picture numbers outside the memory.
+// images (tests/data/pictures) and of picture numbers outside the memory.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -50,30 +53,18 @@ QByteArray bmp24(const QList<QList<Rgb>>& rows) {
     return out;
 }
 
-QByteArray chunk(const char* type, const QByteArray& data) {
-    QByteArray out(4, '\0');
-    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(out.data()));
-    out += type;
-    out += data;
-    out += QByteArray(4, '\0');  // the check sum is not what this register looks at
+// A PNG as Qt writes it.
+QByteArray png(const QImage& image) {
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
     return out;
 }
 
-// A PNG from raw filtered scanlines (each starting with its filter byte).
-QByteArray png(int w, int h, int depth, int type, const QByteArray& scanlines,
-               const QByteArray& palette = {}) {
-    QByteArray ihdr(13, '\0');
-    auto* d = reinterpret_cast<uchar*>(ihdr.data());
-    qToBigEndian<quint32>(quint32(w), d);
-    qToBigEndian<quint32>(quint32(h), d + 4);
-    d[8] = uchar(depth);
-    d[9] = uchar(type);
-    QByteArray out("\x89PNG\r\n\x1a\n", 8);
-    out += chunk("IHDR", ihdr);
-    if (!palette.isEmpty()) out += chunk("PLTE", palette);
-    out += chunk("IDAT", qCompress(scanlines).mid(4));
-    out += chunk("IEND", {});
-    return out;
+QByteArray readData(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QByteArray dots(std::initializer_list<int> v) {
@@ -111,64 +102,76 @@ TEST(PictureImage, BmpPixelsBecomeDots) {
     const QByteArray mono = emu::encodeMonoBmp(*image);
     EXPECT_EQ(qFromLittleEndian<quint16>(mono.constData() + 28), 1);
     EXPECT_EQ(emu::decodeImage(mono), image);
-    EXPECT_EQ(emu::PictureStore::imageSize(mono), std::make_pair(3, 2));
 }
 
-TEST(PictureImage, PngColourTypesFiltersAndTransparency) {
-    // grey 8 bit, rows filtered None, Sub, Up: 0 255 / 0 255 (sub: 0, 255) / same as above
-    const QByteArray grey = png(2, 3, 8, 0,
-                                QByteArray("\x00\x00\xff"
-                                           "\x01\x00\xff"
-                                           "\x02\x00\x00",
-                                           9));
-    auto image = emu::decodeImage(grey);
+TEST(PictureImage, PngGreyTransparencyAndPalette) {
+    QImage grey(2, 1, QImage::Format_Grayscale8);
+    grey.setPixel(0, 0, qRgb(0, 0, 0));
+    grey.setPixel(1, 0, qRgb(255, 255, 255));
+    auto image = emu::decodeImage(png(grey));
     ASSERT_TRUE(image.has_value());
-    EXPECT_EQ(image->dots, dots({1, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(image->dots, dots({1, 0}));
 
     // RGBA: opaque black, transparent black (paper), half-transparent black (grey 127: prints)
-    const QByteArray rgba = png(3, 1, 8, 6,
-                                QByteArray("\x00"
-                                           "\x00\x00\x00\xff"
-                                           "\x00\x00\x00\x00"
-                                           "\x00\x00\x00\x81",
-                                           13));
-    image = emu::decodeImage(rgba);
+    QImage rgba(3, 1, QImage::Format_ARGB32);
+    rgba.setPixel(0, 0, qRgba(0, 0, 0, 0xff));
+    rgba.setPixel(1, 0, qRgba(0, 0, 0, 0));
+    rgba.setPixel(2, 0, qRgba(0, 0, 0, 0x81));
+    image = emu::decodeImage(png(rgba));
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->dots, dots({1, 0, 1}));
 
-    // palette of two, one bit per pixel: 1 0 1 1 0 with index 1 black
-    const QByteArray palette("\xff\xff\xff\x00\x00\x00", 6);
-    image = emu::decodeImage(png(5, 1, 1, 3, QByteArray("\x00\xb0", 2), palette));
+    // one bit per pixel with index 1 black: 1 0 1 1 0
+    QImage mono(5, 1, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int x : {0, 1, 2, 3, 4}) mono.setPixel(x, 0, x == 1 || x == 4 ? 0 : 1);
+    image = emu::decodeImage(png(mono));
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->dots, dots({1, 0, 1, 1, 0}));
-    // an index past the palette is damage
-    EXPECT_FALSE(emu::decodeImage(png(2, 1, 8, 3, QByteArray("\x00\x00\x05", 3), palette)));
 }
 
-TEST(PictureImage, DamagedFilesAreNoImages) {
-    const QByteArray good = bmp24({{rgb(0, 0, 0), rgb(255, 255, 255)}});
-    EXPECT_TRUE(emu::decodeImage(good).has_value());
-    EXPECT_FALSE(emu::decodeImage(good.left(good.size() - 4)));  // pixels cut short
-    QByteArray compressed = good;
-    compressed[30] = 1;  // run-length compression is not taken
-    EXPECT_FALSE(emu::decodeImage(compressed));
-    QByteArray grey = png(2, 2, 8, 0, QByteArray("\x00\x00\xff\x00\x00\xff", 6));
-    EXPECT_TRUE(emu::decodeImage(grey).has_value());
-    // a scanline short, a bad filter, a broken stream, no end chunk
-    EXPECT_FALSE(emu::decodeImage(png(2, 2, 8, 0, QByteArray("\x00\x00\xff\x00\x00", 5))));
-    EXPECT_FALSE(emu::decodeImage(png(2, 2, 8, 0, QByteArray("\x07\x00\xff\x00\x00\xff", 6))));
-    QByteArray broken = grey;
-    broken[grey.indexOf("IDAT") + 6] = '\x55';
-    EXPECT_FALSE(emu::decodeImage(broken));
-    EXPECT_FALSE(emu::decodeImage(grey.left(grey.indexOf("IEND") - 4)));
-    EXPECT_FALSE(emu::decodeImage("GIF89a"));
+// Every file of the folder is refused before any pixel is expanded: "too-big-*" files declare a
+// picture over 576 x 2000 dots, "unreadable-*" files are damaged (repeated or misplaced headers,
+// sizes that overflow, missing or cut data, broken check sums, offsets past the end).
+TEST_F(EmulatorPictures, DamagedAndOversizedFilesAreRefused) {
+    emu::World::instance().loadJson(R"({"registers": [{"com": "COM7", "platform": "3"}]})", "t");
+    auto f = drv::Fptr::create();
+    ASSERT_EQ(f->openSerialAuto("7"), 0);
+    const QDir folder(QStringLiteral(VELMOR_SOURCE_DIR "/tests/data/pictures"));
+    const QFileInfoList files = folder.entryInfoList(QDir::Files, QDir::Name);
+    ASSERT_GE(files.size(), 20);
+    for (const QFileInfo& file : files) {
+        SCOPED_TRACE(file.fileName().toStdString());
+        const bool tooBig = file.fileName().startsWith(QLatin1String("too-big-"));
+        ASSERT_TRUE(tooBig || file.fileName().startsWith(QLatin1String("unreadable-")));
+        const emu::DecodedImage decoded = emu::decodePicture(readData(file.filePath()));
+        EXPECT_FALSE(decoded.image.has_value());
+        EXPECT_EQ(decoded.fault,
+                  tooBig ? emu::DecodedImage::Fault::TooBig : emu::DecodedImage::Fault::Unreadable);
+        f->setParam(LIBFPTR_PARAM_FILENAME, file.filePath());
+        EXPECT_EQ(f->run(drv::members::uploadPictureMemory), -1);
+        EXPECT_EQ(f->errorCode(),
+                  emu::k(tooBig ? LIBFPTR_ERROR_PICTURE_TOO_BIG : LIBFPTR_ERROR_INVALID_PARAM));
+    }
+    f->setParam(LIBFPTR_PARAM_DATA_TYPE, f->c(LIBFPTR_DT_PICTURES_ARRAY_INFO));
+    f->queryData();
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_COUNT), 0);
+    // the largest picture the register takes still goes in
+    QImage largest(576, 2000, QImage::Format_Mono);
+    largest.fill(0);
+    f->setParam(LIBFPTR_PARAM_FILENAME, file("largest.png", png(largest)));
+    EXPECT_EQ(f->run(drv::members::uploadPictureMemory), 0);
 }
 
 TEST_F(EmulatorPictures, UploadKeepsTheDotsAndRefusesWithTheRegistersCodes) {
     emu::World::instance().loadJson(R"({"registers": [{"com": "COM7", "platform": "3"}]})", "t");
     auto f = drv::Fptr::create();
     ASSERT_EQ(f->openSerialAuto("7"), 0);
-    const QByteArray grey = png(2, 3, 8, 0, QByteArray("\x00\x00\xff\x00\xff\x00\x00\x00\x00", 9));
+    QImage picture(2, 3, QImage::Format_Grayscale8);
+    picture.fill(0);
+    picture.setPixel(1, 0, qRgb(255, 255, 255));
+    picture.setPixel(0, 1, qRgb(255, 255, 255));
+    const QByteArray grey = png(picture);
     f->setParam(LIBFPTR_PARAM_FILENAME, file("a.png", grey));
     ASSERT_EQ(f->run(drv::members::uploadPictureMemory), 0);
     const QString back = dir.filePath("back.bmp");

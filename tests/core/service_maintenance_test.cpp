@@ -88,6 +88,9 @@ TEST(ServiceTechReset, CancelSendsNothing) {
     EXPECT_EQ(technicalReset(*b.fptr, ui, &busy), TechResetOutcome::Cancelled);
     EXPECT_EQ(ui.questions, QStringList({kTechResetQuestion}));
     EXPECT_TRUE(ui.questions[0].startsWith("При техобнуление будет выполнено:\r\n\r\n"));
+    // a warning, and Enter alone does not reset
+    EXPECT_EQ(ui.asked[0].icon, ui::Icon::Warning);
+    EXPECT_TRUE(ui.asked[0].cancelByDefault);
     EXPECT_TRUE(b.calls.isEmpty());
     EXPECT_TRUE(events.isEmpty());
     EXPECT_TRUE(ui.messages.isEmpty());
@@ -133,6 +136,22 @@ TEST(ServiceCommands, EachCommandIsItsDriverCall) {
         EXPECT_EQ(b.methods(), cases[i].second) << i;
         EXPECT_EQ(kinds(b), QStringList({journalKinds[i]})) << i;
         EXPECT_TRUE(ui.messages.isEmpty()) << i;
+        // only a reboot and a power off are asked first
+        EXPECT_EQ(ui.questions.size(), i < 2 ? 1 : 0) << i;
+    }
+}
+
+TEST(ServiceCommands, RebootAndPowerOffAskFirstAndNoSendsNothing) {
+    for (const Command c : {Command::Reboot, Command::PowerOff}) {
+        Bench b;
+        RecordingUi ui;
+        ui.answer = false;
+        EXPECT_EQ(runCommand(*b.fptr, ui, c), kCommandDeclined);
+        ASSERT_EQ(ui.asked.size(), 1);
+        EXPECT_EQ(ui.asked[0].text, c == Command::Reboot ? kRebootQuestion : kPowerOffQuestion);
+        EXPECT_TRUE(ui.asked[0].cancelByDefault);
+        EXPECT_TRUE(b.calls.isEmpty());
+        EXPECT_EQ(b.reg()->journal->size(), 0);
     }
 }
 

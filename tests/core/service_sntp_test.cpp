@@ -23,6 +23,7 @@
 #include <chrono>
 #include <functional>
 
+#include "driver/ValueText.h"
 #include "service/PcClock.h"
 #include "service/Sntp.h"
 
@@ -119,6 +120,9 @@ class FakeSetter : public IClockSetter {
     }
 };
 
+// Agrees to any step of the clock.
+const StepQuestion agree = [](const QDateTime&, const QDateTime&) { return true; };
+
 }  // namespace
 
 // --- timestamps and packets
@@ -134,6 +138,18 @@ TEST(ServiceNtpTimestamp, EpochsErasAndFractions) {
     for (const qint64 t :
          {qint64(1733740000123456), qint64(2085978496LL * kSecond + 777), qint64(-1), qint64(1)})
         EXPECT_EQ(fromNtp(toNtp(t)), t) << t;
+}
+
+TEST(ServiceNtpTimestamp, EraResolvedAroundThePcsOwnDate) {
+    const qint64 y2026 = 1796000000LL * kSecond;
+    // Both sides of the 2036 wrap read as 1968 from 2026 (never 2104) ...
+    EXPECT_EQ(fromNtp({0x80000000u, 0}, y2026), -61505152LL * kSecond);
+    EXPECT_EQ(fromNtp({0x7fffffffu, 0}, y2026), -61505153LL * kSecond);
+    // ... while times near the PC's read the same as before, across the wrap too.
+    for (const qint64 t :
+         {y2026, qint64(2085978496LL * kSecond + 5), qint64(2085978490LL * kSecond)})
+        EXPECT_EQ(fromNtp(toNtp(t), y2026 + 10 * 365 * 86400 * kSecond), t) << t;
+    EXPECT_EQ(fromNtp(toNtp(y2026 + 777), y2026), y2026 + 777);
 }
 
 TEST(ServiceNtpPacket, RequestBytesAndServerFields) {
@@ -279,7 +295,7 @@ TEST(ServiceSntpFake, RefusedAnswersLeaveTheClockAlone) {
         QElapsedTimer t;
         t.start();
         const NtpSyncOutcome out =
-            setPcClockFromNtp(client, setter, "127.0.0.1", server.port(), 3000);
+            setPcClockFromNtp(client, setter, agree, "127.0.0.1", server.port(), 3000);
         EXPECT_LT(t.elapsed(), 2000);  // refused at once, not at the time-out
         EXPECT_FALSE(out.ok);
         EXPECT_EQ(out.reply.error, c.error);
@@ -333,7 +349,7 @@ TEST(ServiceSntpFake, DiscardedRepliesEndAtTheTimeOutWithTheirReason) {
         QElapsedTimer t;
         t.start();
         const NtpSyncOutcome out =
-            setPcClockFromNtp(client, setter, "127.0.0.1", server.port(), 400);
+            setPcClockFromNtp(client, setter, agree, "127.0.0.1", server.port(), 400);
         EXPECT_GE(t.elapsed(), 390);
         EXPECT_LT(t.elapsed(), 2000);
         EXPECT_EQ(server.requests.size(), 1);
@@ -422,7 +438,7 @@ TEST(ServiceSntpFake, AnnouncedLeapSecondStillGivesTheTime) {
         SntpClient client;
         FakeSetter setter;
         const NtpSyncOutcome out =
-            setPcClockFromNtp(client, setter, "127.0.0.1", server.port(), 2000);
+            setPcClockFromNtp(client, setter, agree, "127.0.0.1", server.port(), 2000);
         EXPECT_TRUE(out.ok) << out.message.toStdString();
         EXPECT_TRUE(out.reply.leapSecondPending());
         EXPECT_EQ(setter.calls.size(), 1);
@@ -465,14 +481,119 @@ TEST(ServiceSntpFake, AsynchronousQueryBusyCancelAndEmptyName) {
     EXPECT_TRUE(none.message.contains("не найден")) << none.message.toStdString();
 }
 
+// Replies whose times cannot be so: refused before anything is asked or set.
+TEST(ServiceSntpFake, ImplausibleRepliesAreRefused) {
+    struct Case {
+        const char* name;
+        std::function<void(NtpPacket&)> change;
+        int holdMs;
+        QString inMessage;
+    };
+    const QList<Case> cases = {
+        {"received 100 000 s after sent",
+         [](NtpPacket& p) {
+             p.receive = {p.transmit.seconds + 100000, p.transmit.fraction};
+         },
+         0, "раньше времени приёма"},
+        {"held 100 000 s",
+         [](NtpPacket& p) {
+             p.receive = {p.transmit.seconds - 100000, p.transmit.fraction};
+         },
+         0, "держал запрос"},
+        {"server's own error 16 s", [](NtpPacket& p) { p.rootDispersion = 16u << 16; }, 0,
+         "погрешность"},
+        {"round trip over 3 s", [](NtpPacket& p) { p.receive = p.transmit; }, 3200, "задержка"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeNtpServer server;
+        server.holdMs = c.holdMs;
+        server.answerWith(c.change);
+        SntpClient client;
+        FakeSetter setter;
+        int asked = 0;
+        const NtpSyncOutcome out = setPcClockFromNtp(
+            client, setter, [&](const QDateTime&, const QDateTime&) { return ++asked > 0; },
+            "127.0.0.1", server.port(), 5000);
+        EXPECT_EQ(out.reply.error, SntpError::Implausible);
+        EXPECT_TRUE(out.message.contains(c.inMessage)) << out.message.toStdString();
+        EXPECT_EQ(asked, 0);
+        EXPECT_TRUE(setter.calls.isEmpty());
+    }
+}
+
 // --- the PC clock
+
+// A step of more than a few minutes is made only when the user agrees, after seeing both times.
+TEST(ServicePcClock, LargeStepsAreAskedFirst) {
+    struct Case {
+        const char* name;
+        std::function<void(NtpPacket&)> change;
+        bool asked;
+        int yearShown;  // of the server's time in the question
+    };
+    const int thisYear = QDate::currentDate().year();
+    const QList<Case> cases = {
+        {"transmit 0x7fffffff",
+         [](NtpPacket& p) {
+             p.receive = p.transmit = {0x7fffffffu, 0};
+         },
+         true, 1968},
+        {"transmit 0x80000000",
+         [](NtpPacket& p) {
+             p.receive = p.transmit = {0x80000000u, 0};
+         },
+         true, 1968},
+        {"an hour ahead", [](NtpPacket&) {}, true, thisYear},
+        {"four minutes ahead",
+         [](NtpPacket& p) {
+             p.receive.seconds -= 3600 - 240;
+             p.transmit.seconds -= 3600 - 240;
+         },
+         false, 0},
+    };
+    for (const Case& c : cases) {
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (yes ? ", agreed" : ", declined"));
+            FakeNtpServer server;  // an hour ahead of the PC unless changed
+            server.answerWith(c.change);
+            SntpClient client;
+            FakeSetter setter;
+            QList<std::pair<QDateTime, QDateTime>> questions;
+            const NtpSyncOutcome out = setPcClockFromNtp(
+                client, setter,
+                [&](const QDateTime& pc, const QDateTime& srv) {
+                    questions.append({pc, srv});
+                    return yes;
+                },
+                "127.0.0.1", server.port(), 2000);
+            ASSERT_TRUE(out.reply.ok()) << out.reply.message.toStdString();
+            EXPECT_EQ(questions.size(), c.asked ? 1 : 0);
+            const bool set = !c.asked || yes;
+            EXPECT_EQ(setter.calls.size(), set ? 1 : 0);
+            EXPECT_EQ(out.ok, set);
+            EXPECT_EQ(out.declined, !set);
+            EXPECT_TRUE(out.message.isEmpty()) << out.message.toStdString();
+            if (questions.isEmpty()) continue;
+            const auto [pc, srv] = questions[0];
+            EXPECT_NEAR(double(pc.toMSecsSinceEpoch()), double(nowUs() / 1000), 2000.0);
+            EXPECT_EQ(srv.date().year(), c.yearShown);
+            const QString text = clockStepQuestion(pc, srv);
+            EXPECT_TRUE(text.contains(drv::dateTimeText(pc.toLocalTime()))) << text.toStdString();
+            EXPECT_TRUE(text.contains(drv::dateTimeText(srv.toLocalTime()))) << text.toStdString();
+        }
+    }
+    EXPECT_TRUE(clockStepQuestion(QDateTime::fromSecsSinceEpoch(0, Qt::UTC),
+                                  QDateTime::fromSecsSinceEpoch(3600 + 120, Qt::UTC))
+                    .contains("на 1 ч 2 мин (ПК отстаёт)"));
+}
 
 TEST(ServicePcClock, SetFromNtpAddsTheOffsetAndReportsASetterFailure) {
     FakeNtpServer server;
     server.shiftUs = -90 * kSecond;  // the PC runs 90 s fast
     SntpClient client;
     FakeSetter setter;
-    NtpSyncOutcome out = setPcClockFromNtp(client, setter, "127.0.0.1", server.port(), 2000);
+    NtpSyncOutcome out = setPcClockFromNtp(client, setter, agree, "127.0.0.1", server.port(), 2000);
     ASSERT_TRUE(out.ok) << out.message.toStdString();
     EXPECT_TRUE(out.message.isEmpty());
     ASSERT_EQ(setter.calls.size(), 1);
@@ -483,12 +604,12 @@ TEST(ServicePcClock, SetFromNtpAddsTheOffsetAndReportsASetterFailure) {
 
     // a refusing setter is reported, never taken for success
     setter.answer = {false, EPERM, {}};
-    out = setPcClockFromNtp(client, setter, "127.0.0.1", server.port(), 2000);
+    out = setPcClockFromNtp(client, setter, agree, "127.0.0.1", server.port(), 2000);
     EXPECT_FALSE(out.ok);
     EXPECT_EQ(out.message, clockSetErrorText(EPERM));
     EXPECT_TRUE(out.message.contains("CAP_SYS_TIME"));
     setter.answer = {false, EINVAL, QStringLiteral("своё сообщение")};
-    out = setPcClockFromNtp(client, setter, "127.0.0.1", server.port(), 2000);
+    out = setPcClockFromNtp(client, setter, agree, "127.0.0.1", server.port(), 2000);
     EXPECT_EQ(out.message, "своё сообщение");
     EXPECT_EQ(setter.calls.size(), 3);
 }
@@ -673,7 +794,8 @@ TEST(ServiceSntpChrony, RealServerOnLoopback) {
 
     // the whole synchronisation, by name, with a fake setter
     FakeSetter setter;
-    const NtpSyncOutcome out = setPcClockFromNtp(client, setter, "localhost", chronyd.port, 2000);
+    const NtpSyncOutcome out =
+        setPcClockFromNtp(client, setter, agree, "localhost", chronyd.port, 2000);
     ASSERT_TRUE(out.ok) << out.message.toStdString();
     ASSERT_EQ(setter.calls.size(), 1);
     EXPECT_LT(std::abs(setter.calls[0].msecsTo(QDateTime::currentDateTimeUtc())), 200);

@@ -185,3 +185,55 @@ TEST(SettingsData, EverySettingOfTheTableIsShown) {
         EXPECT_EQ(rows.size(), 19 + device.size());
     }
 }
+
+// Each row either follows what public sources say the identifier means (its description names
+// the sources) or says it is not verified; the identifiers whose meaning used to be guessed
+// wrong read as the sources have them.
+TEST(SettingsData, RowsFollowThePublicSourcesOrSayTheyAreNotVerified) {
+    struct Expected {
+        const char* id;
+        const char* name;
+        const char* kind;
+        const char* keysOrRange;  // label keys joined by ",", or the range description
+    };
+    const Expected audited[] = {
+        {"276", "Канал обмена с ОФД", "#", "1,2,3,4,5,6"},
+        {"1002", "Адрес ОКП", "$", ""},
+        {"1003", "Порт ОКП", "#", "1..65535 (смысл номера взят из одного открытого источника)"},
+        {"94", "Пароль кассира 1", "$", ""},
+        {"98", "Пароль кассира 5", "$", ""},
+        {"122", "ФИО кассира 1", "$", ""},
+        {"150", "ИНН кассира 1", "$", ""},
+        {"178", "Пароль администратора", "$", ""},
+        {"181", "Пароль системного администратора", "$", ""},
+        {"183", "ИНН системного администратора", "$", ""},
+        {"32", "Протокол работы ККТ", "#", "1,2"},
+        {"36", "Расстояние от печатающей головки до ножа", "#",
+         "0..255 (смысл номера взят из одного открытого источника)"},
+        {"66", "Отрезать чек после завершения документа", "#", "0,1,2"},
+        {"67", "Запретить отрезку чеков", "#", "0,1"},
+        {"69", "Отрезать ленту после печати клише", "#", "0,1"},
+        {"50", "СНО по умолчанию", "#", "0,1,2,4,8,16,32"},
+    };
+    for (const auto& p : kPlatforms) {
+        SCOPED_TRACE(p.catalogue);
+        const Catalogue cat = catalogue(p.catalogue);
+        for (const QString& id : cat.sections()) {
+            const QString d = cat.description(id);
+            const bool sourced =
+                d.contains("смысл номера подтвержден двумя и более открытыми источниками",
+                           Qt::CaseInsensitive) ||
+                d.contains("смысл номера взят из одного открытого источника", Qt::CaseInsensitive);
+            EXPECT_NE(sourced, cat.name(id).endsWith(" (не проверено)")) << id.toStdString();
+        }
+        for (const auto& e : audited) {
+            SCOPED_TRACE(e.id);
+            EXPECT_EQ(cat.name(e.id), e.name);
+            EXPECT_EQ(cat.kind(e.id), e.kind);
+            QStringList keys;
+            for (const auto& l : cat.labels(e.id)) keys << l.key;
+            EXPECT_EQ(hasRange(cat.description(e.id)) ? cat.description(e.id) : keys.join(','),
+                      QString(e.keysOrRange));
+        }
+    }
+}

@@ -224,3 +224,27 @@ TEST(SettingsRead, CellsAndChangeDetection) {
     rows[0].shown = "x";  // a caption row is never a changed setting
     EXPECT_EQ(changedRows(rows), (QList<int>{1, 3}));
 }
+
+// The filter above the list: an identifier, or words of the name in any case and order; a
+// group's caption row stays while one of its settings is shown.
+TEST(SettingsRead, FilterByIdentifierOrWordsOfTheName) {
+    const Catalogue cat = catalogueOf(kCatalogue);
+    const SettingRows rows =
+        layoutSettings({{"37", "1"}, {"1", "0"}, {"184", "x"}, {"71", "10.0.0.1"}}, cat);
+    const auto shownIds = [&](const QString& filter) {
+        const QList<bool> shown = rowsMatching(rows, filter);
+        EXPECT_EQ(shown.size(), rows.size());
+        QStringList ids;
+        for (int i = 0; i < rows.size(); ++i)
+            if (shown.value(i)) ids << (rows[i].isCaption() ? rows[i].name : rows[i].id);
+        return ids;
+    };
+    const QStringList all = {"[Общие]", "37", "1", "[Клише]", "184", "[Ethernet]", "71"};
+    EXPECT_EQ(shownIds(""), all);
+    EXPECT_EQ(shownIds("  "), all);
+    EXPECT_EQ(shownIds("184"), QStringList({"[Клише]", "184"}));
+    EXPECT_EQ(shownIds("ЯЩИК откры"), QStringList({"[Общие]", "37"}));
+    EXPECT_EQ(shownIds("сигнал ящик"), QStringList());
+    EXPECT_EQ(shownIds("адрес"), QStringList({"[Ethernet]", "71"}));
+    EXPECT_EQ(shownIds("3"), QStringList());  // an identifier is matched whole
+}

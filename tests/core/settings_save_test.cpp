@@ -278,7 +278,7 @@ TEST(SettingsSave, EditAndSaveAgainstTheVirtualRegister) {
 
     SaveOutcome out = saveSettings(fptr, rows, *cat);
     EXPECT_EQ(writesInLog(), (QStringList{"37 ok", "185 refused"}));
-    EXPECT_EQ(out.failures, (QStringList{"[185] Клише, строка 2 - Неверное значение настройки"}));
+    EXPECT_EQ(out.failures, (QStringList{"[185] Строка клише 2 - Неверное значение настройки"}));
     EXPECT_EQ(changedRows(rows), (QList<int>{line2}));
 
     out = saveSettings(fptr, rows, *cat);
@@ -293,4 +293,52 @@ TEST(SettingsSave, EditAndSaveAgainstTheVirtualRegister) {
     EXPECT_EQ(again[rowOf(again, "37")].shown, "Нет");
     EXPECT_EQ(again[rowOf(again, "185")].raw, "⇌⤊02⤊Скидки каждый день");
     EXPECT_EQ(again[rowOf(again, "185")].shown, "⇌ᚥ02ᚥСкидки каждый день");
+}
+
+// A long read or save lets the window process its events between any two driver operations, so
+// a slow link never freezes it for longer than one call.
+TEST(SettingsSave, TheWindowTakesATurnBeforeEveryRecordAndEveryWrite) {
+    struct TurnsUi : RecordingUi {
+        FakeRegister* reg = nullptr;
+        void processEvents() override { reg->calls.append(FakeRegister::Call{"turn", {}}); }
+    };
+    FakeDriver d;
+    for (int id : {37, 40, 38}) d.reg->table.append(FakeRegister::Setting{id, number(), 1});
+    TurnsUi ui;
+    ui.reg = d.reg;
+    readSettingsTable(*d.fptr, ui);
+    const Catalogue cat = catalogue();
+    SettingRows rows = readRows(cat);
+    rows[rowOf(rows, "37")].shown = "Нет";
+    rows[rowOf(rows, "40")].shown = "13";
+    rows[rowOf(rows, "38")].shown = "250";
+    saveSettings(*d.fptr, rows, cat, &ui);
+
+    int operations = 0;
+    bool turned = true;
+    for (const auto& c : d.reg->calls) {
+        if (c.method == "turn") turned = true;
+        if (c.method != "readNextRecord" && c.method != "writeDeviceSetting") continue;
+        ++operations;
+        EXPECT_TRUE(turned) << operations << ": " << c.method.toStdString();
+        turned = false;
+    }
+    EXPECT_EQ(operations, 4 + 3);  // three records and the read that ends them, three writes
+}
+
+// A setting named by a guess is written only after a question naming it; settings the save
+// does not write, and verified ones, are not named.
+TEST(SettingsSavePlan, TheQuestionNamesEveryGuessedSettingToBeWritten) {
+    const Catalogue cat = catalogue();
+    SettingRows rows = readRows(cat);
+    EXPECT_TRUE(unverifiedQuestion(rows, cat).isEmpty());
+    for (const char* id : {"37", "40", "300"}) rows[rowOf(rows, id)].name += " (не проверено)";
+    EXPECT_TRUE(unverifiedQuestion(rows, cat).isEmpty());  // nothing changed
+    rows[rowOf(rows, "37")].shown = "Нет";
+    rows[rowOf(rows, "71")].shown = "10.0.0.2";  // changed, but verified
+    rows[rowOf(rows, "300")].shown = "10";       // guessed, but never written (no kind)
+    const QString q = unverifiedQuestion(rows, cat);
+    EXPECT_TRUE(q.contains("\n[37] Открывать ящик (не проверено)\n")) << q.toStdString();
+    EXPECT_FALSE(q.contains("[40]") || q.contains("[71]") || q.contains("[300]"));
+    EXPECT_TRUE(q.endsWith("Записать настройки в ККТ?"));
 }

@@ -67,7 +67,7 @@ TEST(UpdateCheck, ReadsListHistoryAndSizes) {
     EXPECT_EQ(r.sizes[2], 1572864);
     EXPECT_EQ(r.usbcom, CheckResult::Usbcom::Available);
 
-    const CheckView v = checkView(r, kRu);
+    const CheckView v = checkView(r, false, kRu);
     EXPECT_EQ(v.newVer, "10.10.7.0");
     EXPECT_EQ(v.sizes[0], "(12,0 МБ)");
     EXPECT_EQ(v.sizes[1], "(0,0 МБ)");
@@ -87,7 +87,7 @@ TEST(UpdateCheck, MissingListOrHistoryMeansServerUnavailable) {
         const CheckResult r = check(server.base());
         EXPECT_TRUE(r.serverUnavailable);
         EXPECT_EQ(r.message, "");
-        EXPECT_EQ(checkView(r, kRu).newVer, "Сервер недоступен");
+        EXPECT_EQ(checkView(r, false, kRu).newVer, "Сервер недоступен");
         EXPECT_EQ(r.usbcom, CheckResult::Usbcom::NotAsked);
         EXPECT_EQ(server.requests(), QStringList({"GET " + kListPath}));
     }
@@ -106,7 +106,7 @@ TEST(UpdateCheck, MissingListOrHistoryMeansServerUnavailable) {
         // Nobody listening at all.
         const CheckResult r = check(QStringLiteral("https://127.0.0.1:%1").arg(closedPort()));
         EXPECT_TRUE(r.serverUnavailable);
-        EXPECT_EQ(checkView(r, kRu).newVer, "Сервер недоступен");
+        EXPECT_EQ(checkView(r, false, kRu).newVer, "Сервер недоступен");
     }
 }
 
@@ -116,9 +116,9 @@ TEST(UpdateCheck, NothingToOfferShowsNone) {
     const CheckResult r = check(server.base());
     EXPECT_EQ(r.version, "10.10.7.0");
     EXPECT_TRUE(r.sizesAsked);
-    EXPECT_EQ(checkView(r, kRu).newVer, "Нет");
+    EXPECT_EQ(checkView(r, false, kRu).newVer, "Нет");
     EXPECT_EQ(r.usbcom, CheckResult::Usbcom::Unavailable);
-    EXPECT_EQ(checkView(r, kRu).newVerUsbcom, "Сервер недоступен");
+    EXPECT_EQ(checkView(r, false, kRu).newVerUsbcom, "Сервер недоступен");
     EXPECT_EQ(r.message, "");
 }
 
@@ -131,7 +131,7 @@ TEST(UpdateCheck, HistoryWithoutVersionLine) {
     const CheckResult r = check(server.base());
     EXPECT_FALSE(r.driverAvailable);
     EXPECT_EQ(r.newVerDrv, "");
-    EXPECT_EQ(checkView(r, kRu).newVer, "Нет");
+    EXPECT_EQ(checkView(r, false, kRu).newVer, "Нет");
     // No package is asked for without a version, the USB-COM installer still is.
     EXPECT_EQ(server.requests(),
               QStringList({"GET " + kListPath, "GET " + kHistPath, "HEAD " + kUsbcomPath}));
@@ -168,7 +168,7 @@ TEST(UpdateCheck, BadListsAreToldPlainly) {
         EXPECT_TRUE(r.listRejected);
         EXPECT_FALSE(r.serverUnavailable);
         EXPECT_EQ(r.message, c.message);
-        EXPECT_EQ(checkView(r, kRu).newVer, "Нет");
+        EXPECT_EQ(checkView(r, false, kRu).newVer, "Нет");
         EXPECT_EQ(server.requests(), QStringList({"GET " + kListPath}));
     }
 }
@@ -230,7 +230,7 @@ TEST(UpdateCheck, FailedSizeRequestEndsTheCheckWithItsText) {
     const CheckResult r = check(server.base());
     EXPECT_TRUE(r.message.startsWith(text::kRequestFailed)) << r.message.toStdString();
     EXPECT_GT(r.message.size(), text::kRequestFailed.size());
-    EXPECT_EQ(checkView(r, kRu).newVer, "10.10.7.0");
+    EXPECT_EQ(checkView(r, false, kRu).newVer, "10.10.7.0");
     EXPECT_FALSE(r.sizesAsked);
     EXPECT_EQ(r.usbcom, CheckResult::Usbcom::NotAsked);
 }

@@ -57,6 +57,7 @@ TEST(UpdateVersionList, GoldenFiles) {
         EXPECT_EQ(p.list->fullDrvPath, want["fullDrvPath"]);
         EXPECT_EQ(p.list->bit32Path, want["bit32Path"]);
         EXPECT_EQ(p.list->bit64Path, want["bit64Path"]);
+        EXPECT_EQ(p.list->linuxPath, want.value("linuxPath"));
     }
 }
 
@@ -177,35 +178,35 @@ TEST(UpdateInstalled, UsbcomVersionFromInf) {
 TEST(UpdateCheckView, Labels) {
     const QLocale ru(QLocale::Russian, QLocale::Russia);
     CheckResult r;
-    CheckView v = checkView(r, ru);
+    CheckView v = checkView(r, false, ru);
     EXPECT_EQ(v.newVer, "");
     EXPECT_EQ(v.sizes[0], "(0,0 МБ)");
     EXPECT_EQ(v.newVerUsbcom, "");
 
     r.version = "10.10.7.0";
     r.sizes[1] = 12582912;
-    v = checkView(r, ru);
+    v = checkView(r, false, ru);
     EXPECT_EQ(v.newVer, "10.10.7.0");
     EXPECT_EQ(v.sizes[1], "(12,0 МБ)");
 
     // All three sizes unknown after asking: nothing to offer.
     r.sizes[1].reset();
     r.sizesAsked = true;
-    EXPECT_EQ(checkView(r, ru).newVer, "Нет");
+    EXPECT_EQ(checkView(r, false, ru).newVer, "Нет");
     r.sizes[2] = 1024;  // shows as (0,0 МБ) too
-    EXPECT_EQ(checkView(r, ru).newVer, "Нет");
+    EXPECT_EQ(checkView(r, false, ru).newVer, "Нет");
     r.sizes[0] = 52428800;
-    EXPECT_EQ(checkView(r, ru).newVer, "10.10.7.0");
+    EXPECT_EQ(checkView(r, false, ru).newVer, "10.10.7.0");
 
     r.usbcom = CheckResult::Usbcom::Available;
     r.usbcomSize = 3670016;
-    EXPECT_EQ(checkView(r, ru).newVerUsbcom, "1.26.0.0   (3,5 МБ)");
+    EXPECT_EQ(checkView(r, false, ru).newVerUsbcom, "1.26.0.0   (3,5 МБ)");
     r.usbcom = CheckResult::Usbcom::Unavailable;
-    EXPECT_EQ(checkView(r, ru).newVerUsbcom, "Сервер недоступен");
+    EXPECT_EQ(checkView(r, false, ru).newVerUsbcom, "Сервер недоступен");
 
     r.serverUnavailable = true;
-    EXPECT_EQ(checkView(r, ru).newVer, "Сервер недоступен");
+    EXPECT_EQ(checkView(r, false, ru).newVer, "Сервер недоступен");
     r.serverUnavailable = false;
     r.listRejected = true;
-    EXPECT_EQ(checkView(r, ru).newVer, "Нет");
+    EXPECT_EQ(checkView(r, false, ru).newVer, "Нет");
 }

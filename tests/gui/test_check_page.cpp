@@ -11,6 +11,8 @@
 #include "app/ui/widgets/Conventions.h"
 #include "documents/Archive.h"
 #include "documents/ui/CheckPage.h"
+#include "driver/Fptr.h"
+#include "driver/JsonAnswer.h"
 #include "tests/gui/test_info_support.h"
 
 using testing_support::GuiHarness;
@@ -129,6 +131,40 @@ class TestCheckPage : public QObject {
         const QStringList showCalls = callsFrom(h, show);
         QCOMPARE(showCalls.filter("processJson").size(), 1);
         QVERIFY(showCalls.filter("getParamString").size() >= 1);
+    }
+
+    // A point-of-sale program sells through its own driver object; the receipt is then on the
+    // tab, read like any document of the storage.
+    void aReceiptSoldThroughTheDriverShowsOnTheTab() {
+        GuiHarness h;
+        QString number, sign;
+        {
+            auto pos = drv::Fptr::create();
+            QCOMPARE(pos->openSerialAuto("5"), 0);
+            const auto answer = drv::JsonAnswer::parse(pos->jsonTask(
+                R"({"type": "sell", "operator": {"name": "Кассир Иванова"}, "items": [
+                    {"type": "position", "name": "Хлеб", "price": 45.5, "quantity": 2,
+                     "amount": 91, "tax": {"type": "vat10"}}],
+                   "payments": [{"type": "cash", "sum": 100}]})"));
+            QCOMPARE(pos->errorCode(), 0);
+            number = answer.textOr("fiscalParams.fiscalDocumentNumber");
+            sign = answer.textOr("fiscalParams.fiscalDocumentSign");
+            pos->close();
+        }
+        QCOMPARE(number, QString("216"));
+        QVERIFY(!sign.isEmpty());
+        QVERIFY(connectTo(h, "5"));
+        h.selectTab("tabCheck");
+        h.click("btnCheck");
+        QCOMPARE(text(h, "edtCheckLstNum"), number);
+        enterNumber(h, number);
+        const QStringList lines = view(h);
+        QCOMPARE(lineOf(lines, "Номер ФД:").mid(22).trimmed(), number);
+        QCOMPARE(lineOf(lines, "Кассир:").mid(22).trimmed(), QString("Кассир Иванова"));
+        QCOMPARE(lineOf(lines, "ФП документа:").mid(22).trimmed(), sign);
+        QCOMPARE(lineOf(lines, "Номер смены:").mid(22).trimmed(), QString("42"));
+        QVERIFY2(lineOf(lines, "Хлеб") != "<none>", qPrintable(lines.join('\n')));
+        QVERIFY2(lineOf(lines, "ИТОГ").endsWith("=91"), qPrintable(lineOf(lines, "ИТОГ")));
     }
 
     void nextAndPreviousDocument() {

@@ -9,6 +9,7 @@
 
 #include "app/ui/widgets/Conventions.h"
 #include "app/ui/widgets/FileDialog.h"
+#include "documents/Receipt.h"
 #include "emulator/Bench.h"
 #include "info/ReportExport.h"
 #include "tests/gui/test_info_support.h"
@@ -174,9 +175,18 @@ class TestCheckReceipt : public QObject {
         const auto r = usbRegister();
         const double cash = r->counters.cashSum;
         const int lastDoc = r->archive.lastNumber();
-        const int from = h.driverLog().size();
+        // asked first; "Отмена" (also what Enter alone answers) keeps the receipt
+        ui::MessageBox::setNextAnswer(QMessageBox::Cancel);
+        int from = h.driverLog().size();
         h.click("btnCheckCancel");
-        QVERIFY(h.messageTexts().isEmpty());
+        QCOMPARE(h.messageTexts(), QStringList({documents::kCancelReceiptQuestion}));
+        QCOMPARE(GuiHarness::messages()[0].defaultButton, QMessageBox::Cancel);
+        QVERIFY(operationsFrom(h, from).isEmpty());
+        QCOMPARE(r->receipt.type, 1);
+        ui::MessageBox::clearHistory();
+        from = h.driverLog().size();
+        h.click("btnCheckCancel");
+        QCOMPARE(h.messageTexts(), QStringList({documents::kCancelReceiptQuestion}));
         QCOMPARE(operationsFrom(h, from), QStringList({"cancelReceipt()", "queryData()"}));
         QCOMPARE(view(h), QStringList({"Чек закрыт"}));
         QCOMPARE(state(h), QString("Чек закрыт"));
@@ -203,7 +213,7 @@ class TestCheckReceipt : public QObject {
         QCOMPARE(usbRegister()->receipt.type, 1);
         // cancelling is still possible in an expired shift
         h.click("btnCheckCancel");
-        QCOMPARE(h.messageTexts().size(), 1);
+        QCOMPARE(h.messageTexts().size(), 2);  // one more: the question
         QCOMPARE(view(h), QStringList({"Чек закрыт"}));
     }
 

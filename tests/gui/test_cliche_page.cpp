@@ -1,12 +1,16 @@
 // The Клише/Подвал tab in the real window: the guards, reading and writing the cliche and the
 // footer, the formatting controls and their enabling, the line editor and enlarged characters,
 // switching lists, the pictures of both memory models, cliche files and the prints.
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextLayout>
 #include <QtTest>
 
 #include "app/IniFile.h"
@@ -78,6 +82,18 @@ QString bmpFile(const QTemporaryDir& dir, const QString& name, int w, int h) {
     return path;
 }
 
+// Whether every character of `text` is drawn with a glyph of its own in `font` (no empty box).
+bool everyGlyphDrawn(const QString& text, const QFont& font) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns())
+        for (quint32 glyph : run.glyphIndexes())
+            if (glyph == 0) return false;
+    return true;
+}
+
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -113,6 +129,21 @@ class TestClichePage : public QObject {
         const QStringList calls = callsFrom(h, from);
         QVERIFY(calls.filter("writeDeviceSetting").isEmpty());
         QVERIFY(calls.filter("Picture").isEmpty());
+    }
+
+    // The test runs with a stock desktop's fonts, none of which has the display font mark.
+    void everyMarkOfARowIsVisible() {
+        GuiHarness h;
+        h.selectTab("tabKlishe");
+        h.window()->show();
+        const QString row = QString::fromUtf8("⇌↓5↓ᚥ01ᚥ»A »Б ¶0,center¶ ⇇⇉");
+        for (const char* name : {"lvKlishe", "lvFooter"}) {
+            h.list(name)->setCell(0, 1, row);
+            QVERIFY2(everyGlyphDrawn(row, h.list(name)->font()), name);
+        }
+        // the line editor draws the row as the list does
+        h.doubleClickRow("lvKlishe", 0, 1);
+        QVERIFY(everyGlyphDrawn(row, h.find<QLineEdit>("edtItemRename")->font()));
     }
 
     void readEditAndWriteTheCliche() {
@@ -355,6 +386,58 @@ class TestClichePage : public QObject {
         h.click("Button3");
         const auto reg = emu::World::instance().reg(1);
         QCOMPARE(reg->journal->texts("picture"), QStringList({"2"}));
+    }
+
+    // Pictures 0, 1, 2 and 4: a replace keeps picture 4 (numbered 3 afterwards); a damaged file
+    // is refused with a message and changes nothing.
+    void picturesPastAGapAndDamagedFiles() {
+        useBenchWith(1, [](QJsonObject& r) {
+            r["pictures"] = QJsonArray{QJsonObject{{"number", 0}, {"width", 384}, {"height", 120}},
+                                       QJsonObject{{"number", 1}, {"width", 200}, {"height", 200}},
+                                       QJsonObject{{"number", 2}, {"width", 64}, {"height", 64}},
+                                       QJsonObject{{"number", 4}, {"width", 50}, {"height", 30}}};
+        });
+        GuiHarness h;
+        QTemporaryDir dir;
+        QVERIFY(connectTo(h, kNetwork));
+        h.selectTab("tabKlishe");
+        h.click("btnGetKlishe");
+        QCOMPARE(entries(h), QStringList({"0 (384x120)", "1 (200x200)", "2 (64x64)", "4 (50x30)"}));
+        h.find<QComboBox>("cbbPicNums")->setCurrentIndex(1);
+        ui::FileDialog::setNextFileName(bmpFile(dir, "new.bmp", 100, 50));
+        h.click("btnReplacePic");
+        QVERIFY(h.messageTexts().isEmpty());
+        QCOMPARE(entries(h), QStringList({"0 (384x120)", "1 (100x50)", "2 (64x64)", "3 (50x30)"}));
+
+        for (const char* damaged :
+             {"unreadable-second-header-overflows.png", "too-big-46000-square.png"}) {
+            ui::MessageBox::clearHistory();
+            ui::FileDialog::setNextFileName(
+                QStringLiteral(VELMOR_SOURCE_DIR "/tests/data/pictures/") + damaged);
+            h.click("btnAddPic");
+            QCOMPARE(h.messageTexts(), QStringList({"Не удалось загрузить картинку"}));
+        }
+        h.click("btnGetKlishe");
+        QCOMPARE(entries(h).size(), 4);
+    }
+
+    // A channel is neither replaced by a save nor waited on by an open.
+    void clicheFilesAreOnlyRegularFiles() {
+        GuiHarness h;
+        QTemporaryDir dir;
+        h.selectTab("tabKlishe");
+        const QString fifo = dir.filePath("fifo.txt");
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        ui::FileDialog::setNextFileName(fifo);
+        h.click("btnKlisheSave");
+        QCOMPARE(h.messageTexts().size(), 1);
+        QVERIFY(h.messageTexts()[0].startsWith("Не удалось записать файл"));
+        QVERIFY(!QFileInfo(fifo).isFile());
+        ui::MessageBox::clearHistory();
+        ui::FileDialog::setNextFileName(fifo);
+        h.click("btnKlisheOpen");
+        QCOMPARE(h.messageTexts().size(), 1);
+        QVERIFY(h.messageTexts()[0].startsWith("Не удалось открыть файл"));
     }
 
     void singleClichePicture() {

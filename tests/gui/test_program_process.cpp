@@ -35,6 +35,38 @@ class TestProgramProcess : public QObject {
         QVERIFY(text.contains("\"method\":\"close\""));
     }
 
+    // A signal while the start-up box about a damaged settings file waits for the user still
+    // ends the program through its close steps.
+    void terminateWhileTheStartUpBoxIsOpenRunsTheCloseSteps() {
+        QTemporaryDir dir;
+        const QString exe = dir.filePath("velmor-kkt");
+        QVERIFY(QFile::copy(VELMOR_BINARY_DIR "/velmor-kkt", exe));
+        QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+        QVERIFY(QDir(dir.path()).mkpath("pf"));
+        QFile damaged(dir.filePath("pf/set.ini"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("no section here\n");
+        damaged.close();
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("VELMOR_BENCH");
+        p.setProcessEnvironment(env);
+        p.start(exe, {});
+        QVERIFY(p.waitForStarted());
+        // the file is set aside right before the box opens
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("pf/set.ini.bad")), 20000);
+        QTest::qWait(1500);
+        QVERIFY(p.state() == QProcess::Running);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        const bool finished = p.waitForFinished(15000);
+        if (!finished) p.kill();
+        QVERIFY2(finished, "still running 15 s after SIGTERM");
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QFile::exists(dir.filePath("pf/set.ini")));  // the close steps ran
+    }
+
     void terminateWithUnwritableSettingsEndsWithAMessageOnStderr() {
         QTemporaryDir dir;
         const QString exe = dir.filePath("velmor-kkt");

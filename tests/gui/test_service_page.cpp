@@ -11,6 +11,7 @@
 #include <QNetworkDatagram>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -18,6 +19,7 @@
 #include "emulator/Bench.h"
 #include "emulator/PrintJournal.h"
 #include "emulator/Register.h"
+#include "service/Maintenance.h"
 #include "service/PcClock.h"
 #include "service/Sntp.h"
 #include "service/ui/ServPage.h"
@@ -89,6 +91,7 @@ class LoopbackNtpServer : public QObject {
   public:
     QUdpSocket socket;
     qint64 shiftSecs = 0;
+    std::optional<quint32> fixedSeconds;  // the seconds of every timestamp sent, as they stand
     bool silent = false;
     int requests = 0;
 
@@ -115,6 +118,7 @@ class LoopbackNtpServer : public QObject {
             p.originate = request->transmit;
             p.receive = service::toNtp(now);
             p.transmit = service::toNtp(now);
+            if (fixedSeconds) p.receive = p.transmit = {*fixedSeconds, 0};
             socket.writeDatagram(p.encode(), d.senderAddress(), quint16(d.senderPort()));
         }
     }
@@ -405,9 +409,21 @@ class TestServicePage : public QObject {
         reg->journal->clear();
         const QDateTime picked(QDate(2031, 5, 17), QTime(9, 41, 7));
         h.find<QDateTimeEdit>("dtSetTimeManual")->setDateTime(picked);
+        h.window()->servPage->timerTick();  // a picked time stays as picked
+        QCOMPARE(h.find<QDateTimeEdit>("dtSetTimeManual")->dateTime(), picked);
+        // asked first, naming the time; no writes nothing
+        const QString question = "Установить в ККМ дату и время " + drv::dateTimeText(picked) + "?";
+        ui::MessageBox::setNextAnswer(QMessageBox::Cancel);
         int from = h.driverLog().size();
         h.click("btnSetTimeManual");
-        QVERIFY(h.messageTexts().isEmpty());
+        QCOMPARE(h.messageTexts(), QStringList({question}));
+        QCOMPARE(h.messages()[0].defaultButton, QMessageBox::Cancel);
+        QCOMPARE(callsFrom(h, from).filter("writeDateTime").size(), 0);
+        QCOMPARE(reg->journal->size(), 0);
+        ui::MessageBox::clearHistory();
+        from = h.driverLog().size();
+        h.click("btnSetTimeManual");
+        QCOMPARE(h.messageTexts(), QStringList({question}));
         QStringList calls = callsFrom(h, from).filter(
             QRegularExpression("^(writeDateTime|printText|lineFeed|setParam)"));
         QCOMPARE(calls.filter("writeDateTime").size(), 1);
@@ -432,11 +448,27 @@ class TestServicePage : public QObject {
 
         // a refused write prints nothing: the register is gone from under the window
         reg->journal->clear();
+        ui::MessageBox::clearHistory();
         h.window()->session().fptr()->close();
         h.click("btnSetTimeManual");
-        QCOMPARE(h.messageTexts().size(), 1);
-        QVERIFY(h.messageTexts()[0].startsWith("(1) "));
+        QCOMPARE(h.messageTexts().size(), 2);  // the question, then the error
+        QVERIFY(h.messageTexts()[1].startsWith("(1) "));
         QCOMPARE(reg->journal->size(), 0);
+    }
+
+    void untouchedPickerSetsThePcTimeOfTheClick() {
+        GuiHarness h;
+        QVERIFY(connectWindow(h, "5"));
+        auto reg = usbRegister();
+        QTest::qWait(3000);  // the window has been open a while, the tab never visited
+        h.selectTab("tabServ");
+        h.click("btnSetTimeManual");
+        const qint64 behind = reg->clock().msecsTo(QDateTime::currentDateTime());
+        QVERIFY2(qAbs(behind) < 1500, qPrintable(QString::number(behind)));
+        // what the question named is the time of the click too
+        const QString named = h.messageTexts().value(0).section(' ', 6).chopped(1);
+        QVERIFY2(qAbs(drv::parseDateTimeText(named).secsTo(QDateTime::currentDateTime())) < 2,
+                 qPrintable(named));
     }
 
     void technicalResetAndCommands() {
@@ -452,6 +484,20 @@ class TestServicePage : public QObject {
         QCOMPARE(callsFrom(h, from).filter("resetSettings").size(), 0);
         QCOMPARE(h.messageTexts().size(), 1);
         QVERIFY(h.messageTexts()[0].startsWith("При техобнуление будет выполнено:"));
+        const auto question = h.messages()[0];
+        QCOMPARE(question.icon, ui::Icon::Warning);
+        QCOMPARE(question.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(question.defaultButton, QMessageBox::Cancel);
+        // the box itself: Russian buttons, and Enter alone answers Cancel
+        const auto box =
+            ui::MessageBox::make(h.window(), question.text, question.icon, question.title,
+                                 question.buttons, question.defaultButton);
+        QCOMPARE(box->button(QMessageBox::Ok)->text(), QString("ОК"));
+        QCOMPARE(box->button(QMessageBox::Cancel)->text(), QString("Отмена"));
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QTest::keyClick(box.get(), Qt::Key_Return);
+        QCOMPARE(box->clickedButton(), box->button(QMessageBox::Cancel));
 
         ui::MessageBox::clearHistory();
         ui::MessageBox::setNextAnswer(QMessageBox::Ok);
@@ -477,7 +523,8 @@ class TestServicePage : public QObject {
         QStringList kinds;
         for (const auto& i : reg->journal->items()) kinds << i.kind;
         QCOMPARE(kinds, QStringList({"openDrawer", "beep", "lineFeed", "cut", "reboot"}));
-        QVERIFY(h.messageTexts().isEmpty());
+        QCOMPARE(h.messageTexts(), QStringList({service::kRebootQuestion}));
+        ui::MessageBox::clearHistory();
 
         // a cut without paper is refused and shown
         reg->flags.paperPresent = false;
@@ -485,11 +532,48 @@ class TestServicePage : public QObject {
         QCOMPARE(h.messageTexts(), QStringList({"(44) Нет бумаги"}));
         reg->flags.paperPresent = true;
 
-        ui::MessageBox::clearHistory();
-        from = h.driverLog().size();
+        // a reboot or power off answered no sends nothing
+        for (const char* b : {"btnSetReboot", "btnSetPowerOff"}) {
+            ui::MessageBox::clearHistory();
+            ui::MessageBox::setNextAnswer(QMessageBox::Cancel);
+            from = h.driverLog().size();
+            h.click(b);
+            QCOMPARE(h.messageTexts().size(), 1);
+            QCOMPARE(h.messages()[0].defaultButton, QMessageBox::Cancel);
+            QVERIFY(!callsFrom(h, from).join(' ').contains(QRegularExpression("Reboot|Poweroff")));
+        }
+        QVERIFY(h.window()->session().kkmConnected());
+    }
+
+    void powerOffClosesTheConnection() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("pf"));
+        QFile ini(dir.filePath("pf/set.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(
+            "[Fset]\nsave=1\ncom=1\nip=0\n[SavedKKM1]\nkkm=АТОЛ 30Ф (№ 00106107311234)\n"
+            "kkmcom=COM5\neoucom=COM6\nip=\nkkmproxy=atol-usbcom_proxy3\n"
+            "eouproxy=atol-usbcom_proxy4\nspeed=115200\n");
+        ini.close();
+        GuiHarness h(dir.path());
+        h.selectRow("lvKKMconnect", 0);
+        h.click("btnConnectKKM");
+        QVERIFY(h.window()->session().kkmConnected());
+        QCOMPARE(h.rows("lvKKMconnect")[0][3], QString("Подключен"));
+        h.selectTab("tabServ");
+        const int from = h.driverLog().size();
         h.click("btnSetPowerOff");
+        QCOMPARE(h.messageTexts(), QStringList({service::kPowerOffQuestion}));
         QCOMPARE(callsFrom(h, from).filter("devicePoweroff").size(), 1);
-        QCOMPARE(reg->journal->items().last().kind, QString("poweroff"));
+        QCOMPARE(usbRegister()->journal->items().last().kind, QString("poweroff"));
+        QVERIFY(!h.window()->session().kkmConnected());
+        QVERIFY(h.window()->session().comConnected().isEmpty());
+        QCOMPARE(h.rows("lvKKMconnect")[0][3], QString("Доступен"));
+        QCOMPARE(h.memo(), QStringList({"АТОЛ 30Ф (№ 00106107311234) - отключена"}));
+        // the other commands now want a connection again
+        ui::MessageBox::clearHistory();
+        h.click("btnBeep");
+        QCOMPARE(h.messageTexts(), QStringList({"ККМ не подключена"}));
     }
 
     void informationReportFromTheKkmTab() {
@@ -534,7 +618,33 @@ class TestServicePage : public QObject {
         QCOMPARE(setter.calls.size(), 1);
         const qint64 ahead = QDateTime::currentDateTimeUtc().secsTo(setter.calls[0]);
         QVERIFY2(qAbs(ahead - 3 * 3600) < 5, qPrintable(QString::number(ahead)));
+        // three hours is asked first, showing both times
+        QCOMPARE(h.messageTexts().size(), 1);
+        QVERIFY(h.messageTexts()[0].contains("Время ПК: "));
+        QVERIFY(h.messageTexts()[0].contains(
+            "Время сервера: " + drv::dateTimeText(setter.calls[0].toLocalTime()).left(13)));
+        ui::MessageBox::clearHistory();
+
+        // replies that would set the PC to 2104 or 1968 are asked; "Отмена" keeps the clock
+        for (const quint32 seconds : {0x7fffffffu, 0x80000000u}) {
+            server.fixedSeconds = seconds;
+            ui::MessageBox::setNextAnswer(QMessageBox::Cancel);
+            h.click("btnSetSyncPCTimeFromNTP");
+            QCOMPARE(h.messageTexts().size(), 1);
+            QVERIFY2(h.messageTexts()[0].contains(QRegularExpression("Время сервера: [^\\n]*1968")),
+                     qPrintable(h.messageTexts()[0]));
+            QCOMPARE(h.messages()[0].defaultButton, QMessageBox::Cancel);
+            QCOMPARE(setter.calls.size(), 1);
+            ui::MessageBox::clearHistory();
+        }
+        server.fixedSeconds.reset();
+
+        // a small step is made without a question
+        server.shiftSecs = 60;
+        h.click("btnSetSyncPCTimeFromNTP");
+        QCOMPARE(setter.calls.size(), 2);
         QVERIFY(h.messageTexts().isEmpty());
+        server.shiftSecs = 3 * 3600;
         auto* button = h.find<QPushButton>("btnSetSyncPCTimeFromNTP");
         QCOMPARE(button->text(), QString("Синхронизировать с NTP сервером"));
         QVERIFY(button->isEnabled());
@@ -542,8 +652,8 @@ class TestServicePage : public QObject {
         // a setter without the right: the user is told what is missing
         setter.answer = {false, EPERM, service::clockSetErrorText(EPERM)};
         h.click("btnSetSyncPCTimeFromNTP");
-        QCOMPARE(h.messageTexts().size(), 1);
-        QVERIFY(h.messageTexts()[0].contains("CAP_SYS_TIME"));
+        QCOMPARE(h.messageTexts().size(), 2);  // the question, then the refusal
+        QVERIFY(h.messageTexts()[1].contains("CAP_SYS_TIME"));
         ui::MessageBox::clearHistory();
 
         // silence: the clock is left alone, the time-out is bounded and reported

@@ -1,6 +1,7 @@
 // The Настройки tab in the real window: reading into groups, the setting editor, saving with a
 // refused value, and the list's file.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include "app/ui/widgets/Conventions.h"
 #include "app/ui/widgets/FileDialog.h"
 #include "app/ui/widgets/ReportList.h"
+#include "settings/ui/SetPage.h"
 #include "settings/ui/TFormSetSet.h"
 #include "tests/gui/test_info_support.h"
 
@@ -123,7 +125,7 @@ class TestSettingsPage : public QObject {
         QVERIFY(captions.indexOf("[Печать]") < captions.indexOf("[Клише]"));
         const int r37 = rowOf(rows, "37");
         QVERIFY(r37 > 0);
-        QCOMPARE(rows[r37][1], QString("Открывать денежный ящик при закрытии чека"));
+        QCOMPARE(rows[r37][1], QString("Открывать денежный ящик при закрытии чека (не проверено)"));
         QCOMPARE(rows[r37][5], QString("1"));
         QCOMPARE(rows[r37][6], rows[r37][3]);
         auto* button = h.find<QPushButton>("btnGenSet");
@@ -150,9 +152,9 @@ class TestSettingsPage : public QObject {
         QVERIFY(r1 > 0 && r0 > 0 && r184 > 0);
         QCOMPARE(list->rowMark(r1), 0);
         QCOMPARE(rows[r1].mid(0, 4),
-                 QStringList({"1", "Звуковой сигнал при включении", "#", "Да"}));
+                 QStringList({"1", "Звуковой сигнал при включении (не проверено)", "#", "Да"}));
         QCOMPARE(rows[r1][5], QString("1"));
-        QCOMPARE(rows[r0][4], QString("1..99"));
+        QVERIFY(rows[r0][4].startsWith("1..255 ("));
         QCOMPARE(rows[r184 - 1][1], QString("[Клише]"));
         QCOMPARE(rows[r184][3], "Ромашка" + kShown + "1");
         QCOMPARE(rows[r184][5], "Ромашка" + kStored + "1");
@@ -172,7 +174,8 @@ class TestSettingsPage : public QObject {
         // "#" with labels: the choice list
         list->cellDoubleClicked(r1, 1);
         QVERIFY(editor->isVisible());
-        QCOMPARE(editor->windowTitle(), QString("[1] Звуковой сигнал при включении"));
+        QCOMPARE(editor->windowTitle(),
+                 QString("[1] Звуковой сигнал при включении (не проверено)"));
         QVERIFY(!combo->isHidden());
         QVERIFY(edit->isHidden());
         QCOMPARE(combo->count(), 2);
@@ -190,7 +193,7 @@ class TestSettingsPage : public QObject {
         QVERIFY(!edit->isHidden());
         QVERIFY(combo->isHidden());
         QCOMPARE(edit->text(), QString("5"));
-        edit->setText("100");
+        edit->setText("256");
         QTest::mouseClick(ok, Qt::LeftButton);
         QCOMPARE(h.messageTexts(), QStringList({"Некорректное значение"}));
         QVERIFY(editor->isVisible());
@@ -216,10 +219,13 @@ class TestSettingsPage : public QObject {
         QTest::mouseClick(ok, Qt::LeftButton);
         QCOMPARE(list->cell(r184, 3), "Лютик" + kShown + "2");
 
-        // first save: the cliche line is refused, the other two are kept
+        // first save, after the question about the guessed setting 1: the cliche line is
+        // refused, the other two are kept
         ui::MessageBox::clearHistory();
         int from = h.driverLog().size();
         h.click("btnSetSave");
+        QCOMPARE(h.messages().value(0).buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QVERIFY(h.messages().value(0).text.contains("[1] Звуковой сигнал"));
         QStringList calls = callsFrom(h, from);
         // the rows top to bottom: the group "Общие" before "Клише"
         const QStringList written = writes(calls);
@@ -234,10 +240,10 @@ class TestSettingsPage : public QObject {
                 ++failed;
         QCOMPARE(failed, 1);
         const auto boxes = h.messages();
-        QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0].icon, ui::Icon::Warning);
-        QCOMPARE(boxes[0].text,
-                 "При сохранении настроек возникли ошибки:\n\n[184] Клише, строка 1 - " + kRefused +
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[1].icon, ui::Icon::Warning);
+        QCOMPARE(boxes[1].text,
+                 "При сохранении настроек возникли ошибки:\n\n[184] Строка клише 1 - " + kRefused +
                      "\n");
         QCOMPARE(list->cell(r1, 6), QString("Нет"));
         QCOMPARE(list->cell(r0, 6), QString("7"));
@@ -293,6 +299,108 @@ class TestSettingsPage : public QObject {
         QCOMPARE(csvLines.value(1), QByteArray(";;\r"));
         // the group caption row: its empty cells stay empty fields
         QVERIFY(csvLines.value(2).startsWith(";[\xCE\xE1\xF9\xE8\xE5];"));
+    }
+
+    // What a technician gets: a filter above the list, edited rows in bold until saved, the
+    // selected setting's description under the list, passwords masked in the list only, and a
+    // question before a setting named by a guess is written.
+    void technicianViewAndGuessedSettings() {
+        useBenchWith(0, [](QJsonObject& r) {
+            r["settingsBase"] = "none";
+            r["settings"] = QJsonArray{
+                QJsonObject{{"id", 37}, {"type", "number"}, {"value", 1}},
+                QJsonObject{{"id", 94}, {"type", "string"}, {"value", "1"}},
+                QJsonObject{{"id", 71}, {"type", "string"}, {"value", "10.0.0.5"}},
+            };
+        });
+        GuiHarness h;
+        installCatalogues(h);
+        QVERIFY(connectTo(h, "5"));
+        h.selectTab("tabSet");
+        h.click("btnGenSet");
+        QVERIFY(h.messageTexts().isEmpty());
+        auto* list = h.list("lvSetKKM");
+        const auto rows = h.rows("lvSetKKM");
+        const int r37 = rowOf(rows, "37"), r94 = rowOf(rows, "94"), r71 = rowOf(rows, "71");
+        QVERIFY(r37 > 0 && r94 > 0 && r71 > 0);
+        const QString guessed = rows[r37][1];
+        QVERIFY(guessed.endsWith(" (не проверено)"));
+        QCOMPARE(rows[r94][1], QString("Пароль кассира 1"));
+
+        // the filter: by identifier, by words of the name; the captions stay with their rows
+        auto* filter = h.find<QLineEdit>("edtSetFilter");
+        const auto visible = [&] {
+            QStringList out;
+            for (int i = 0; i < rows.size(); ++i)
+                if (!list->isRowHidden(i))
+                    out << (rows[i][0].trimmed().isEmpty() ? rows[i][1] : rows[i][0]);
+            return out;
+        };
+        QTest::keyClicks(filter, "кассира ПАРОЛЬ");
+        QCOMPARE(visible(), QStringList({"[Пользователи]", "94"}));
+        filter->clear();
+        QTest::keyClicks(filter, "71");
+        QCOMPARE(visible(), QStringList({"[Ethernet]", "71"}));
+        filter->clear();
+        QCOMPARE(visible().size(), rows.size());
+
+        // the description of the selected setting under the list
+        auto* desc = h.find<QLabel>("lblSetDesc");
+        list->setCurrentCell(r71, 1);
+        QCOMPARE(desc->text(), rows[r71][4]);
+        QVERIFY(!desc->text().isEmpty());
+        list->setCurrentCell(0, 1);  // a caption row
+        QVERIFY(desc->text().isEmpty());
+
+        // the password: "••••" in the list, the value in the editor
+        auto* masks = qobject_cast<settings::MaskedValueDelegate*>(list->itemDelegateForColumn(3));
+        QVERIFY(masks);
+        QCOMPARE(masks->shownText(list->model()->index(r94, 3)), QString("••••"));
+        QCOMPARE(masks->shownText(list->model()->index(r71, 3)), QString("10.0.0.5"));
+        auto* editor = h.program().setEditor.get();
+        auto* edit = editor->findChild<QLineEdit*>("edtSetNewVal");
+        auto* ok = editor->findChild<QPushButton*>("btnOK");
+        list->cellDoubleClicked(r94, 1);
+        QCOMPARE(edit->text(), QString("1"));
+        edit->setText("4321");
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(masks->shownText(list->model()->index(r94, 3)), QString("••••"));
+        list->cellDoubleClicked(r37, 1);
+        editor->findChild<QComboBox*>("cbSetNewVal")->setCurrentIndex(0);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        // edited rows are bold until saved
+        const auto bold = [&](int row) { return list->item(row, 1)->font().bold(); };
+        QVERIFY(bold(r94) && bold(r37) && !bold(r71));
+
+        // the question names the guessed setting; "Отмена" writes nothing
+        ui::MessageBox::clearHistory();
+        int from = h.driverLog().size();
+        ui::MessageBox::setNextAnswer(QMessageBox::Cancel);
+        h.click("btnSetSave");
+        QCOMPARE(h.messages().size(), 1);
+        QVERIFY(h.messages()[0].text.contains("[37] " + guessed));
+        QVERIFY(!h.messages()[0].text.contains("[94]"));
+        QVERIFY(callsFrom(h, from).filter("DeviceSetting").isEmpty());
+        QVERIFY(callsFrom(h, from).filter("commitSettings").isEmpty());
+        QVERIFY(bold(r94) && bold(r37));
+
+        ui::MessageBox::clearHistory();
+        from = h.driverLog().size();
+        ui::MessageBox::setNextAnswer(QMessageBox::Ok);
+        h.click("btnSetSave");
+        QCOMPARE(writes(callsFrom(h, from)), QStringList({"37=0", "94=4321"}));
+        QCOMPARE(h.messageTexts().last(), QString("Настройки сохранены"));
+        QVERIFY(!bold(r94) && !bold(r37));
+
+        // the list's file keeps the password's value
+        const QString csvBase = h.progdir() + "/technician";
+        ui::FileDialog::setNextFileName(csvBase, 2);
+        h.click("btnSetSaveInfo");
+        QFile csv(csvBase + ".csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QByteArray text = csv.readAll();
+        QVERIFY(text.contains(";4321"));
+        QVERIFY(!text.contains("\x95\x95"));  // no "••••" (bullets in Windows-1251)
     }
 
     void connectingAgainForgetsTheReading() {

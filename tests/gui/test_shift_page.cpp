@@ -213,11 +213,20 @@ class TestShiftPage : public QObject {
 
         // X report and the closing: printed, the archive gets the closing document, the shift's
         // counters start again and the drawer keeps its cash
-        const int from = h.driverLog().size();
         const int lastDoc = r->archive.lastNumber();
+        // the closing is asked first; "Отмена" (also what Enter alone answers) keeps the shift
+        ui::MessageBox::setNextAnswer(QMessageBox::Cancel);
+        int from = h.driverLog().size();
+        h.click("btnCloseShift");
+        QCOMPARE(h.messageTexts(), QStringList({documents::kCloseShiftQuestion}));
+        QCOMPARE(GuiHarness::messages()[0].defaultButton, QMessageBox::Cancel);
+        QVERIFY(operationsFrom(h, from).isEmpty());
+        ui::MessageBox::clearHistory();
+        from = h.driverLog().size();
         h.click("btnShiftXreport");
         h.click("btnCloseShift");
-        QVERIFY(h.messageTexts().isEmpty());
+        QCOMPARE(h.messageTexts(), QStringList({documents::kCloseShiftQuestion}));
+        ui::MessageBox::clearHistory();
         QCOMPARE(operationsFrom(h, from),
                  QStringList({"report()", "report()", "checkDocumentClosed()"}));
         QCOMPARE(printed(2), QStringList({"report:X-ОТЧЕТ", "report:ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ"}));
@@ -230,8 +239,8 @@ class TestShiftPage : public QObject {
         QCOMPARE(valueOf(after, "Сумма в денежном ящике"), QString("1200,5"));
         // closing a closed shift: the register's code and description
         h.click("btnCloseShift");
-        QCOMPARE(h.messageTexts().size(), 1);
-        QVERIFY2(h.messageTexts()[0].startsWith("(73) "), qPrintable(h.messageTexts()[0]));
+        QCOMPARE(h.messageTexts().size(), 2);
+        QVERIFY2(h.messageTexts()[1].startsWith("(73) "), qPrintable(h.messageTexts()[1]));
     }
 
     void amountsThatAreNotExactNeverReachTheRegister() {
@@ -273,7 +282,7 @@ class TestShiftPage : public QObject {
         QCOMPARE(h.messageTexts(), QStringList(2, "(68) Смена превысила 24 часа"));
         QCOMPARE(usbRegister()->journal->size(), 0);
         h.click("btnCloseShift");
-        QCOMPARE(h.messageTexts().size(), 2);
+        QCOMPARE(h.messageTexts().size(), 3);  // one more: the question
         QCOMPARE(printed(), QStringList({"report:ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ"}));
     }
 

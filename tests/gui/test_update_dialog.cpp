@@ -100,6 +100,20 @@ class TestUpdateDialog : public QObject {
     }
 
   private slots:
+    void initTestCase() {
+        // The dialog is made at start-up with the window, but loading the TLS backend (a third
+        // of a second) waits for the first request.
+        const auto tlsLoaded = [] {
+            QFile maps("/proc/self/maps");
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/plugins/tls/");
+        };
+        QVERIFY(!tlsLoaded());
+        FakeDesktop desktop;
+        TFormUpdate dialog(&desktop);
+        dialog.setServerBase(update::serverBase({}));
+        QVERIFY(!tlsLoaded());
+    }
+
     void init() {
         ui::MessageBox::setTestMode(true);
         ui::MessageBox::clearHistory();
@@ -109,6 +123,7 @@ class TestUpdateDialog : public QObject {
         log_.clear();
         dlg_ = std::make_unique<TFormUpdate>(&desktop_);
         dlg_->updater().setExtraCaCertificates(testCa());
+        dlg_->updater().setForLinux(false);  // the Windows packages, unless a test says otherwise
         dlg_->setServiceLog([this](const QString& l) { log_ << l; });
     }
     void cleanup() {
@@ -195,7 +210,7 @@ class TestUpdateDialog : public QObject {
         serve();
         check(true);
         dlg_->rbFull->setChecked(true);
-        // The full archive's HEAD announced 12 MiB, its GET brings a small file: not kept.
+        // The full archive's HEAD announced 12 MiB, its GET brings an empty file: not kept.
         QTest::mouseClick(dlg_->btnDrvDown, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(messageTexts(), QStringList({"Не удалось загрузить файл"}),
                                   20000);
@@ -272,25 +287,63 @@ class TestUpdateDialog : public QObject {
         QVERIFY(dlg_->isVisible());
     }
 
-    void closingTheDialogCancels() {
+    void closingTheDialogStopsOnlyTheDriverDownload() {
         Site site;
-        site.usbcom = slowFile(payload(3 * 1024 * 1024));
+        const QByteArray usbcom = payload(1024 * 1024);
+        site.usbcom = slowFile(usbcom);
         site.bit64 = slowFile(payload(3 * 1024 * 1024));
         serve(site);
-        for (QPushButton* b : {dlg_->btnDrvDown, dlg_->btnDrvDown_usbcom}) {
-            check();
-            QTest::mouseClick(b, Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(dlg_->windowTitle().contains('%'), 20000);
-            dlg_->close();
-            QVERIFY(!dlg_->isVisible());
-            QVERIFY(!dlg_->updater().anyDownloading());
-            QCOMPARE(b->text(), QString("Скачать"));
-            QVERIFY(dlg_->btnDrvDown->isEnabled());
-            QVERIFY(downloads().isEmpty());
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(server_->brokenOff(), 2, 5000);
-        QVERIFY(ui::MessageBox::history().isEmpty());
-        QVERIFY(desktop_.openedFiles.isEmpty());
+        check();
+        QTest::mouseClick(dlg_->btnDrvDown, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg_->windowTitle().contains('%'), 20000);
+        dlg_->close();
+        QVERIFY(!dlg_->isVisible());
+        QVERIFY(!dlg_->updater().anyDownloading());
+        QCOMPARE(dlg_->btnDrvDown->text(), QString("Скачать"));
+        QVERIFY(dlg_->btnDrvDown->isEnabled());
+        QVERIFY(downloads().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(server_->brokenOff(), 1, 5000);
+
+        // The USB-COM download outlives the dialog and ends as it would with the dialog open.
+        check();
+        QTest::mouseClick(dlg_->btnDrvDown_usbcom, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg_->windowTitle().contains('%'), 20000);
+        dlg_->close();
+        QVERIFY(dlg_->updater().downloading(update::Slot::Usbcom));
+        QTRY_COMPARE_WITH_TIMEOUT(desktop_.openedFiles.size(), 1, 30000);
+        QCOMPARE(downloaded(kUsbcomName), usbcom);
+        QCOMPARE(server_->brokenOff(), 1);
+        QCOMPARE(messageTexts().size(), 1);
+        QVERIFY(messageTexts().value(0).startsWith("Драйвер загружен и готов к установке."));
+    }
+
+    void onLinuxTheLinuxPackageOrAWord() {
+        dlg_->updater().setForLinux(true);
+        // A list without a Linux package: no Windows installer is fetched.
+        serve();
+        check();
+        QCOMPARE(dlg_->lblNewVer->text(), QString("10.10.7.0"));
+        QTest::mouseClick(dlg_->btnDrvDown, Qt::LeftButton);
+        QCOMPARE(messageTexts(),
+                 QStringList({"Для Linux скачайте пакет драйвера с сайта производителя"}));
+        QCOMPARE(dlg_->btnDrvDown->text(), QString("Скачать"));
+        QVERIFY(!dlg_->updater().anyDownloading());
+
+        // A list with one: that package, whichever Windows package is chosen.
+        ui::MessageBox::clearHistory();
+        Site site;
+        const QByteArray deb = payload(150 * 1024, 7);
+        site.linuxPackage = file(deb);
+        serve(site);
+        check();
+        QCOMPARE(dlg_->lblNewVer->text(), QString("10.10.7.0 (пакет для Linux)"));
+        dlg_->rbFull->setChecked(true);
+        QTest::mouseClick(dlg_->btnDrvDown, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(desktop_.openedFiles.size(), 1, 20000);
+        const QString name = QStringLiteral("libfptr10_10.10.7.0_amd64.deb");
+        QCOMPARE(desktop_.openedFiles.value(0), QDir(desktop_.downloads).filePath(name));
+        QCOMPARE(downloaded(name), deb);
+        QVERIFY(!server_->requests().contains("GET /KKT/10.10.7.0/full.zip"));
     }
 
     void serverUnavailable() {

@@ -18,7 +18,7 @@ struct RecordingUi : ui::IUi {
         shown << text;
         captions << caption;
     }
-    bool confirm(const QString&) override { return true; }
+    bool confirm(const QString&, ui::Icon, bool) override { return true; }
     void processEvents() override {}
     void pause(int) override {}
 };

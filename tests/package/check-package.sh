@@ -28,6 +28,7 @@ for lib in libqt6widgets6 libqt6network6 libqt6core6 fonts-dejavu-core; do
 done
 dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >deb-files.txt
 for f in /usr/bin/velmor-kkt /usr/lib/velmor-kkt/velmor-kkt /usr/lib/velmor-kkt/Com/hs \
+         /usr/lib/velmor-kkt/installed \
          /usr/lib/velmor-kkt/pf/set5x.ini /usr/lib/velmor-kkt/pf/set3x.ini \
          /usr/lib/velmor-kkt/virtual-driver/libfptr10.so \
          /usr/share/applications/ru.velmor.kkt.desktop /usr/share/metainfo/ru.velmor.kkt.metainfo.xml \
@@ -99,23 +100,43 @@ grep -qx "settings file: $home/.config/velmor-kkt/set.ini (created at the first 
 grep -q "^catalogue pf/set5x.ini: [0-9]* settings" <<<"$paths" || fail "catalogue not found"
 grep -qx "handle listing Com/hs: found" <<<"$paths" || fail "hs not found"
 
-export VELMOR_DRIVER_LOG="$home/driver.log"
-"${as_user[@]}" "$prog" >run.log 2>&1 &
-pid=$!
-for _ in $(seq 1 300); do
-  [ -s "$VELMOR_DRIVER_LOG" ] && break
-  kill -0 "$pid" 2>/dev/null || { cat run.log; fail "the installed program ended at start"; }
-  sleep 0.1
-done
-[ -d "$home/.config/velmor-kkt" ] || fail "the user's folder was not made at start"
-sleep 1
-kill -TERM "$pid"
-status=0
-wait "$pid" || status=$?
-pid=""
-[ "$status" = 0 ] || { cat run.log; fail "the program ended with $status"; }
-ini="$home/.config/velmor-kkt/set.ini"
-[ -f "$ini" ] || fail "no $ini after the close"
-grep -q '^\[Fset\]' "$ini" || fail "$ini holds no [Fset]"
+# Starts the installed program as "$@" with HOME=$1's folder, lets it come up and ends it with
+# SIGTERM; its settings must then be in that home's configuration folder.
+run_installed() {
+  local home=$1
+  shift
+  export VELMOR_DRIVER_LOG="$home/driver.log"
+  HOME="$home" "$@" "$prog" >run.log 2>&1 &
+  pid=$!
+  for _ in $(seq 1 300); do
+    [ -s "$VELMOR_DRIVER_LOG" ] && break
+    kill -0 "$pid" 2>/dev/null || { cat run.log; fail "the installed program ended at start"; }
+    sleep 0.1
+  done
+  [ -d "$home/.config/velmor-kkt" ] || fail "the user's folder was not made at start"
+  sleep 1
+  kill -TERM "$pid"
+  local status=0
+  wait "$pid" || status=$?
+  pid=""
+  [ "$status" = 0 ] || { cat run.log; fail "the program ended with $status"; }
+  local ini="$home/.config/velmor-kkt/set.ini"
+  [ -f "$ini" ] || fail "no $ini after the close"
+  grep -q '^\[Fset\]' "$ini" || fail "$ini holds no [Fset]"
+  echo "installed program: started, settings written to $ini"
+}
+( cd "$work/root/usr/lib/velmor-kkt" && find . | sort ) >installed-files.txt
+run_installed "$home" "${as_user[@]}"
 [ ! -e "$work/root/usr/lib/velmor-kkt/pf/set.ini" ] || fail "a set.ini was written beside the program"
-echo "installed program: started, settings written to $ini"
+
+# Root can write the program's folder, yet its settings go to its own folder as everyone's.
+if [ "$(id -u)" = 0 ]; then
+  roothome="$work/roothome"
+  mkdir -p "$roothome"
+  chmod -R u+w "$work/root/usr/lib/velmor-kkt"
+  grep -qx "settings file: $roothome/.config/velmor-kkt/set.ini (created at the first close)" \
+    <<<"$(HOME="$roothome" "$prog" --paths)" || fail "root's settings file is not in root's folder"
+  run_installed "$roothome" env
+  ( cd "$work/root/usr/lib/velmor-kkt" && find . | sort ) | diff -u installed-files.txt - ||
+    fail "a run as root changed the program's folder"
+fi

@@ -190,6 +190,7 @@ inline const QString kHistPath = QStringLiteral("/files/hist.txt");
 inline const QString kFullPath = QStringLiteral("/KKT/0.0.0.0/full.zip");
 inline const QString k32Path = QStringLiteral("/KKT/0.0.0.0/x86/KKT10-0.0.0.0-windows32-setup.exe");
 inline const QString k64Path = QStringLiteral("/KKT/0.0.0.0/x64/KKT10-0.0.0.0-windows64-setup.exe");
+inline const QString kLinuxPath = QStringLiteral("/KKT/0.0.0.0/linux/libfptr10_0.0.0.0_amd64.deb");
 inline const QString kUsbcomPath = QStringLiteral(
     "/wp-content/nfiles/files/ATOL/soft/atol/usb-com-driver/ATOL USB-COM Driver "
     "1.26.0_2017-05-18.exe");
@@ -210,17 +211,20 @@ struct Site {
     QString version = QStringLiteral("10.10.7.0");  // where the packages lie
     // Packages: nullopt answers 404.
     std::optional<Route> full, bit32, bit64, usbcom;
+    // A Linux package: the version list names it only when it is set.
+    std::optional<Route> linuxPackage;
 };
 
-inline QByteArray versionList(const HttpsServer& s) {
-    return (s.url(kHistPath) + "\r\n" + s.url(kFullPath) + "\r\n" + s.url(k32Path) + "\r\n" +
-            s.url(k64Path) + "\r\n")
-        .toUtf8();
+inline QByteArray versionList(const HttpsServer& s, bool withLinux = false) {
+    QString list = s.url(kHistPath) + "\r\n" + s.url(kFullPath) + "\r\n" + s.url(k32Path) + "\r\n" +
+                   s.url(k64Path) + "\r\n";
+    if (withLinux) list += s.url(kLinuxPath) + "\r\n";
+    return list.toUtf8();
 }
 
 inline void layOut(HttpsServer& s, const Site& site) {
     Route list;
-    list.body = versionList(s);
+    list.body = versionList(s, site.linuxPackage.has_value());
     s.route(kListPath, list);
     Route hist;
     hist.body = site.history;
@@ -229,6 +233,7 @@ inline void layOut(HttpsServer& s, const Site& site) {
     if (site.bit32) s.route(withVersion(k32Path, site.version), *site.bit32);
     if (site.bit64) s.route(withVersion(k64Path, site.version), *site.bit64);
     if (site.usbcom) s.route(kUsbcomPath, *site.usbcom);
+    if (site.linuxPackage) s.route(withVersion(kLinuxPath, site.version), *site.linuxPackage);
 }
 
 inline Route file(const QByteArray& body) {

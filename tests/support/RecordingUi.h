@@ -30,9 +30,11 @@ class RecordingUi : public ui::IUi {
         messages << text;
         shown.append({text, icon, caption});
     }
-    bool confirm(const QString& text) override {
+    bool confirm(const QString& text, ui::Icon icon = ui::Icon::Information,
+                 bool cancelByDefault = false) override {
         events << QStringLiteral("confirm");
         questions << text;
+        asked.append({text, icon, cancelByDefault});
         return answer;
     }
     void processEvents() override {
@@ -49,6 +51,12 @@ class RecordingUi : public ui::IUi {
     QStringList messages;  // the texts of the messages
     QList<Shown> shown;    // the messages with their icons and captions
     QStringList questions;
+    struct Asked {
+        QString text;
+        ui::Icon icon;
+        bool cancelByDefault;
+    };
+    QList<Asked> asked;  // the questions with their icons and default answers
     QStringList events;  // "message:<text>" and "confirm", in order
 
   private:

@@ -50,7 +50,7 @@ TEST(InfoExportDialog, CsvFilterWritesCsvUnderCsvName) {
         void message(const QString& text, ui::Icon, std::optional<QString>) override {
             shown << text;
         }
-        bool confirm(const QString& text) override {
+        bool confirm(const QString& text, ui::Icon, bool) override {
             shown << text;
             return true;
         }

@@ -162,7 +162,7 @@ void TFormUpdate::runCheck() {
 }
 
 void TFormUpdate::showCheck() {
-    const CheckView v = checkView(updater_.result());
+    const CheckView v = checkView(updater_.result(), updater_.forLinux());
     lblNewVer->setText(v.newVer);
     lblFullSize->setText(v.sizes[0]);
     lbl32Size->setText(v.sizes[1]);
@@ -197,6 +197,10 @@ void TFormUpdate::downloadClick(Slot slot) {
             return;
         case Updater::Click::NoAddress:
             ui::MessageBox::show(this, text::kServerUnavailable, ui::Icon::Information,
+                                 ui::appTitle());
+            return;
+        case Updater::Click::NoLinuxPackage:
+            ui::MessageBox::show(this, text::kNoLinuxPackage, ui::Icon::Information,
                                  ui::appTitle());
             return;
         case Updater::Click::Cancel:
@@ -275,9 +279,10 @@ void TFormUpdate::btnDrvOldVersClick() {
 }
 
 void TFormUpdate::done(int r) {
-    // Every way of closing the dialog (its close box, Esc, close()) ends here.
+    // Every way of closing the dialog (its close box, Esc, close()) ends here. The driver's
+    // download stops; the USB-COM installer's goes on and, when done, is offered as usual.
     updater_.abortCheck();
-    updater_.cancelAll();
+    updater_.cancel(Slot::Driver);
     btnDrvDown->setEnabled(true);
     QDialog::done(r);
 }

@@ -54,7 +54,7 @@ class TFormUpdate : public QDialog {
     void btnDrvDown_usbcomClick();
     void btnDrvOldVersClick();
 
-    // Every way of closing the dialog ends here: a running check and download stop.
+    // Every way of closing the dialog ends here: a running check and the driver's download stop.
     void done(int r) override;
 
   protected:

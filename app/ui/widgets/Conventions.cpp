@@ -59,9 +59,10 @@ void WindowUi::message(const QString& text, Icon icon, std::optional<QString> ca
     MessageBox::show(owner_, text, icon, caption ? *caption : appTitle());
 }
 
-bool WindowUi::confirm(const QString& text) {
-    return MessageBox::show(owner_, text, Icon::Information, appTitle(),
-                            QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+bool WindowUi::confirm(const QString& text, Icon icon, bool cancelByDefault) {
+    return MessageBox::show(owner_, text, icon, appTitle(), QMessageBox::Ok | QMessageBox::Cancel,
+                            cancelByDefault ? QMessageBox::Cancel : QMessageBox::Ok) ==
+           QMessageBox::Ok;
 }
 
 void WindowUi::processEvents() {

@@ -55,7 +55,8 @@ class WindowUi : public IUi {
   public:
     explicit WindowUi(QWidget* owner) : owner_(owner) {}
     void message(const QString& text, Icon icon, std::optional<QString> caption) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, Icon icon = Icon::Information,
+                 bool cancelByDefault = false) override;
     void processEvents() override;
     void pause(int ms) override;
 

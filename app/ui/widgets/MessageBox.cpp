@@ -1,5 +1,6 @@
 #include "app/ui/widgets/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QQueue>
@@ -29,15 +30,35 @@ QMessageBox::Icon qtIcon(Icon i) {
 }
 }  // namespace
 
+std::unique_ptr<QMessageBox> MessageBox::make(QWidget* parent, const QString& text, Icon icon,
+                                              const QString& title,
+                                              QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton) {
+    auto box = std::make_unique<QMessageBox>(qtIcon(icon), title, text, buttons, parent);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    static const std::pair<QMessageBox::StandardButton, const char*> kCaptions[] = {
+        {QMessageBox::Ok, "ОК"},
+        {QMessageBox::Cancel, "Отмена"},
+        {QMessageBox::Yes, "Да"},
+        {QMessageBox::No, "Нет"},
+        {QMessageBox::Close, "Закрыть"}};
+    for (const auto& [which, caption] : kCaptions)
+        if (QAbstractButton* b = box->button(which)) b->setText(QString::fromUtf8(caption));
+    if (defaultButton != QMessageBox::NoButton) {
+        box->setDefaultButton(defaultButton);
+    }
+    return box;
+}
+
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text, Icon icon,
                                              const QString& title,
-                                             QMessageBox::StandardButtons buttons) {
-    records().append({title, text, icon, buttons});
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton) {
+    records().append({title, text, icon, buttons, defaultButton});
     if (!answers().isEmpty()) return answers().dequeue();
     if (gTestMode) return (buttons & QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
-    QMessageBox box(qtIcon(icon), title, text, buttons, parent);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const auto box = make(parent, text, icon, title, buttons, defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box->exec());
 }
 
 void MessageBox::setTestMode(bool on) {

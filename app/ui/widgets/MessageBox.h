@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QString>
+#include <memory>
 
 #include "app/Ui.h"
 
@@ -16,12 +17,20 @@ class MessageBox {
         QString text;
         Icon icon;
         QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
-    // Shows a box owned by `parent` (topmost), or answers it in test mode.
-    static QMessageBox::StandardButton show(QWidget* parent, const QString& text, Icon icon,
-                                            const QString& title,
-                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // Shows a box owned by `parent` (topmost), or answers it in test mode. `defaultButton` is
+    // the one Enter presses (NoButton: Qt's choice).
+    static QMessageBox::StandardButton show(
+        QWidget* parent, const QString& text, Icon icon, const QString& title,
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+    // The box show() would show: captioned in Russian, topmost, not yet shown.
+    static std::unique_ptr<QMessageBox> make(
+        QWidget* parent, const QString& text, Icon icon, const QString& title,
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
     static void setTestMode(bool on);
     static bool testMode();
