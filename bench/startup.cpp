@@ -1,7 +1,6 @@
 // Start-up benchmark: time from the start of main() to the first painted main window, and peak
-// memory, for the program with the demo bench (its own application object, as main() makes it)
-// and for a bare Qt window, in the same run; then the ratio of the medians, which should stay at
-// or under 1.5.
+// memory, for the program with the demo bench and for a bare Qt window, in the same run; then the
+// ratio of the medians, which should stay at or under 1.5.
 //
 //   startup_bench [runs]      runs each kind `runs` times (default 5) as child processes
 #include <sys/resource.h>
@@ -15,7 +14,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/ui/Application.h"
 #include "app/ui/Program.h"
 
 namespace {
@@ -55,7 +53,7 @@ int child(int argc, char** argv, bool bare) {
         w.show();
         return app.exec();
     }
-    app::Application app(argc, argv);
+    QApplication app(argc, argv);
     app::Program program = app::createProgram();
     program.mainWindow->installEventFilter(&paint);
     program.mainWindow->show();

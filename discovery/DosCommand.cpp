@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QTimer>
 #include <algorithm>
 
@@ -14,36 +15,44 @@ namespace discovery {
 
 // --- LineSplitter
 
-bool LineSplitter::feed(const QString& piece, const Emit& sink) {
+namespace {
+
+// The text of a line's bytes; a NUL is dropped.
+QString lineText(const QByteArray& bytes) {
+    return QString::fromLocal8Bit(bytes).remove(QChar(0));
+}
+
+}  // namespace
+
+bool LineSplitter::feedBytes(QByteArrayView bytes, const Emit& sink) {
     bool ended = false;
-    QString line = partial_;
-    partial_.clear();
-    for (const QChar ch : piece) {
-        if (ch == QChar(0)) continue;
-        if (ch == '\n' && afterCr_) {  // the LF of a CR LF, wherever the read was cut
+    for (const char byte : bytes) {
+        if (byte == '\0') {  // dropped from the text, so it parts no CR LF
+            partial_ += byte;
+            continue;
+        }
+        if (byte == '\n' && afterCr_) {  // the LF of a CR LF, wherever the read was cut
             afterCr_ = false;
             continue;
         }
-        afterCr_ = ch == '\r';
-        if (ch == '\r' || ch == '\n') {
-            sink(line, otEntireLine);
-            line.clear();
+        afterCr_ = byte == '\r';
+        if (byte == '\r' || byte == '\n') {
+            sink(lineText(partial_), otEntireLine);
+            partial_.clear();
             ended = true;
             continue;
         }
-        line += ch;
+        partial_ += byte;
     }
-    partial_ = line;
-    if (!partial_.isEmpty()) sink(partial_, otBeginningOfLine);
+    // a character still cut at the end of the piece waits for its next bytes
+    QStringDecoder begun(QStringDecoder::System);
+    const QString text = QString(begun.decode(partial_)).remove(QChar(0));
+    if (!text.isEmpty()) sink(text, otBeginningOfLine);
     return ended;
 }
 
-bool LineSplitter::feedBytes(QByteArrayView bytes, const Emit& sink) {
-    return feed(decoder_.decode(bytes), sink);
-}
-
 void LineSplitter::finish(const Emit& sink) {
-    if (!partial_.isEmpty()) sink(partial_, otEntireLine);
+    if (const QString text = lineText(partial_); !text.isEmpty()) sink(text, otEntireLine);
     partial_.clear();
     afterCr_ = false;
 }

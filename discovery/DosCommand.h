@@ -4,9 +4,9 @@
 // an event. Everything runs on the event loop of the thread that owns the object: the child is a
 // QProcess, and events arrive when that loop next processes its queue, so a caller that waits
 // must keep processing events.
+#include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -25,26 +25,23 @@ class DosCommandError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Line splitting of the runner. A NUL is dropped; CR LF, a lone CR and a lone LF each end a
-// line. The state (the pending partial line, a CR that may be followed by its LF, a multi-byte
-// character cut between two reads) lives across pieces, so the complete lines do not depend on
-// how the output was chunked. After every piece that leaves a partial line, that line is
+// Line splitting of the runner. CR LF, a lone CR and a lone LF each end a line; a NUL is
+// dropped. The output is split as bytes and each complete line decoded as a whole (the system's
+// code page, ASCII-compatible), so a character cut between two reads, or a damaged one next to a
+// line end, never changes the lines: they do not depend on how the output was chunked. After
+// every piece that leaves a partial line, the characters of that line complete so far are
 // reported as a beginning of line.
 class LineSplitter {
   public:
     using Emit = std::function<void(const QString& line, TOutputType type)>;
-    // Splits one decoded piece; returns true when at least one line ended.
-    bool feed(const QString& piece, const Emit& sink);
-    // Decodes raw output bytes (the system's code page) and splits them.
+    // Splits one piece of raw output; returns true when at least one line ended.
     bool feedBytes(QByteArrayView bytes, const Emit& sink);
     // Delivers a pending partial line as a complete line (end of the run).
     void finish(const Emit& sink);
-    QString pending() const { return partial_; }
 
   private:
-    QString partial_;
-    bool afterCr_ = false;  // the last character seen ended a line with CR
-    QStringDecoder decoder_{QStringDecoder::System};
+    QByteArray partial_;    // the bytes of the line begun
+    bool afterCr_ = false;  // the last byte seen ended a line with CR
 };
 
 class TDosCommand : public QObject {

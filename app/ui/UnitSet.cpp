@@ -19,6 +19,7 @@
 #include "app/IniFile.h"
 #include "app/SavedList.h"
 #include "app/ui/Page.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/Memo.h"
 #include "app/ui/widgets/ReportList.h"
 #include "cliche/ui/KlishePage.h"
@@ -59,10 +60,10 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     session_->setSettingsFile(settingsFilePath(session_->progdir(), userConfigDir()));
     if (session_->settingsFile() != iniPath(session_->progdir()))
         QDir().mkpath(QFileInfo(session_->settingsFile()).absolutePath());
-    connect(session_, &Session::viewResetRequested, this, &TFormSet::resetViews);
-    connect(session_, &Session::connected, this, [this] {
-        for (Page* p : pages_) p->connectionChanged();
-    });
+    connect(session_, &Session::viewResetRequested, this, ui::atEdge(this, &TFormSet::resetViews));
+    connect(session_, &Session::connected, this, ui::atEdge(this, [this] {
+                for (Page* p : pages_) p->connectionChanged();
+            }));
     // 2. the debug privilege has no counterpart here: reading /proc needs none.
     createPages();
     // 3. system menu item "Поверх всех окон" (command 1000)
@@ -70,7 +71,7 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     actStayOnTop->setObjectName("actStayOnTop");
     actStayOnTop->setCheckable(true);
     actStayOnTop->setData(1000);
-    connect(actStayOnTop, &QAction::triggered, this, &TFormSet::toggleStayOnTop);
+    connect(actStayOnTop, &QAction::triggered, this, ui::atEdge(this, &TFormSet::toggleStayOnTop));
     // 4. wheel rule
     for (auto* list : findChildren<ui::ReportList*>())
         list->setWheelRule([this] {
@@ -87,12 +88,12 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     if (!iniProblem.isEmpty()) windowUi_.message(iniProblem, ui::Icon::Warning, std::nullopt);
 
     auto* ctrlR = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
-    connect(ctrlR, &QShortcut::activated, this, &TFormSet::toggleServiceView);
+    connect(ctrlR, &QShortcut::activated, this, ui::atEdge(this, &TFormSet::toggleServiceView));
     auto* ctrlE = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
-    connect(ctrlE, &QShortcut::activated, this, &TFormSet::openEouFolder);
+    connect(ctrlE, &QShortcut::activated, this, ui::atEdge(this, &TFormSet::openEouFolder));
     connect(connectPage, &discovery::ConnectPage::driverDownloadRequested, this,
-            &TFormSet::btnDrvDownClick);
-    connect(pgcSet, &QTabWidget::currentChanged, this, &TFormSet::pgcSetChange);
+            ui::atEdge(this, &TFormSet::btnDrvDownClick));
+    connect(pgcSet, &QTabWidget::currentChanged, this, ui::atEdge(this, &TFormSet::pgcSetChange));
 }
 
 TFormSet::~TFormSet() = default;
@@ -143,7 +144,7 @@ void TFormSet::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (shown_) return;
     shown_ = true;
-    formShow();
+    ui::handled(this, [this] { formShow(); });
 }
 
 void TFormSet::formShow() {

@@ -13,7 +13,6 @@
 
 #include "app/SavedList.h"
 #include "app/Ui.h"
-#include "app/ui/Application.h"
 #include "app/ui/Program.h"
 
 namespace {
@@ -86,7 +85,7 @@ int printPaths(int argc, char** argv) {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--paths") == 0) return printPaths(argc, argv);
-    app::Application app(argc, argv);
+    QApplication app(argc, argv);
     Terminator terminator;
     app::Program program;
     try {

@@ -19,12 +19,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 #include <functional>
 
 #include "app/SavedList.h"
 #include "app/ui/widgets/Conventions.h"
 #include "app/ui/widgets/FileDialog.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/MessageBox.h"
 #include "app/ui/widgets/Named.h"
 #include "app/ui/widgets/ReportList.h"
@@ -207,62 +209,78 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     l->addLayout(bottom);
     l->addWidget(note);
 
-    connect(btnGetKlishe, &QPushButton::clicked, this, [this] { btnGetKlisheClick(Sender::Read); });
-    connect(btnKlisheApply, &QPushButton::clicked, this, &KlishePage::btnKlisheApplyClick);
-    connect(Button1, &QPushButton::clicked, this, &KlishePage::Button1Click);
-    connect(rbKlisheMode, &QRadioButton::clicked, this, [this] { rbKlisheModeClick(false); });
-    connect(rbFooterMode, &QRadioButton::clicked, this, [this] { rbKlisheModeClick(true); });
+    connect(btnGetKlishe, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnGetKlisheClick(Sender::Read); }));
+    connect(btnKlisheApply, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnKlisheApplyClick));
+    connect(Button1, &QPushButton::clicked, this, ui::atEdge(this, &KlishePage::Button1Click));
+    connect(rbKlisheMode, &QRadioButton::clicked, this,
+            ui::atEdge(this, [this] { rbKlisheModeClick(false); }));
+    connect(rbFooterMode, &QRadioButton::clicked, this,
+            ui::atEdge(this, [this] { rbKlisheModeClick(true); }));
     for (auto* list : {lvKlishe, lvFooter}) {
         connect(list, &QTableWidget::cellClicked, this,
-                [this, list](int row, int) { lvKlisheItemClick(list, row); });
+                ui::atEdge(this, [this, list](int row, int) { lvKlisheItemClick(list, row); }));
         connect(list, &QTableWidget::cellDoubleClicked, this,
-                [this, list](int, int) { lvKlisheItemDblClick(list); });
+                ui::atEdge(this, [this, list](int, int) { lvKlisheItemDblClick(list); }));
     }
     // The handlers below listen only to the user's own changes (clicked, activated, edited):
     // showing a row's formatting fills the controls without rewriting the row.
-    connect(rbKlisheLeft, &QRadioButton::clicked, this, [this] {
-        rewriteSelected([](const QString& t) { return setAlignment(t, Align::Left); });
-    });
-    connect(rbKlisheCenter, &QRadioButton::clicked, this, [this] {
-        rewriteSelected([](const QString& t) { return setAlignment(t, Align::Center); });
-    });
-    connect(rbKlisheRight, &QRadioButton::clicked, this, [this] {
-        rewriteSelected([](const QString& t) { return setAlignment(t, Align::Right); });
-    });
-    connect(cbbKlisheFont, &QComboBox::activated, this, [this](int index) {
-        const QString item = cbbKlisheFont->itemText(index);
-        rewriteSelected([item](const QString& t) { return cliche::setFont(t, item); });
-    });
-    connect(chkKlisheOffsetTop, &QCheckBox::clicked, this, &KlishePage::applyTextOffset);
-    connect(edtKlisheTopOffset, &QLineEdit::textEdited, this, [this] {
-        if (chkKlisheOffsetTop->isChecked()) applyTextOffset();
-    });
+    connect(rbKlisheLeft, &QRadioButton::clicked, this, ui::atEdge(this, [this] {
+                rewriteSelected([](const QString& t) { return setAlignment(t, Align::Left); });
+            }));
+    connect(rbKlisheCenter, &QRadioButton::clicked, this, ui::atEdge(this, [this] {
+                rewriteSelected([](const QString& t) { return setAlignment(t, Align::Center); });
+            }));
+    connect(rbKlisheRight, &QRadioButton::clicked, this, ui::atEdge(this, [this] {
+                rewriteSelected([](const QString& t) { return setAlignment(t, Align::Right); });
+            }));
+    connect(cbbKlisheFont, &QComboBox::activated, this, ui::atEdge(this, [this](int index) {
+                const QString item = cbbKlisheFont->itemText(index);
+                rewriteSelected([item](const QString& t) { return cliche::setFont(t, item); });
+            }));
+    connect(chkKlisheOffsetTop, &QCheckBox::clicked, this,
+            ui::atEdge(this, &KlishePage::applyTextOffset));
+    connect(edtKlisheTopOffset, &QLineEdit::textEdited, this, ui::atEdge(this, [this] {
+                if (chkKlisheOffsetTop->isChecked()) applyTextOffset();
+            }));
     for (auto* rb : {rbKlisheLeftPic, rbKlisheCenterPic, rbKlisheRightPic, rbKlisheLeftOffsetPic})
-        connect(rb, &QRadioButton::clicked, this, &KlishePage::applyPicturePlacement);
-    connect(edtKlisheLeftOffsetPic, &QLineEdit::textEdited, this, [this] {
-        if (rbKlisheLeftOffsetPic->isChecked()) applyPicturePlacement();
-    });
-    connect(chkKlisheOffsetTopPic, &QCheckBox::clicked, this, &KlishePage::applyPictureOffset);
-    connect(edtKlisheTopOffsetPic, &QLineEdit::textEdited, this, [this] {
-        if (chkKlisheOffsetTopPic->isChecked()) applyPictureOffset();
-    });
+        connect(rb, &QRadioButton::clicked, this,
+                ui::atEdge(this, &KlishePage::applyPicturePlacement));
+    connect(edtKlisheLeftOffsetPic, &QLineEdit::textEdited, this, ui::atEdge(this, [this] {
+                if (rbKlisheLeftOffsetPic->isChecked()) applyPicturePlacement();
+            }));
+    connect(chkKlisheOffsetTopPic, &QCheckBox::clicked, this,
+            ui::atEdge(this, &KlishePage::applyPictureOffset));
+    connect(edtKlisheTopOffsetPic, &QLineEdit::textEdited, this, ui::atEdge(this, [this] {
+                if (chkKlisheOffsetTopPic->isChecked()) applyPictureOffset();
+            }));
     for (auto* e : {edtKlisheTopOffset, edtKlisheLeftOffsetPic, edtKlisheTopOffsetPic})
-        connect(e, &QLineEdit::editingFinished, this, [e] {
-            if (e->text().trimmed().isEmpty()) e->setText(QStringLiteral("0"));
-        });
-    connect(btnKlisheBold, &QPushButton::clicked, this, &KlishePage::btnKlisheBoldClick);
+        connect(e, &QLineEdit::editingFinished, this, ui::atEdge(this, [e] {
+                    if (e->text().trimmed().isEmpty()) e->setText(QStringLiteral("0"));
+                }));
+    connect(btnKlisheBold, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnKlisheBoldClick));
 
-    connect(cbbPicNums, &QComboBox::activated, this, &KlishePage::cbbPicNumsChange);
-    connect(btnSetPicToStr, &QPushButton::clicked, this, &KlishePage::btnSetPicToStrClick);
-    connect(btnAddPic, &QPushButton::clicked, this, &KlishePage::btnAddPicClick);
-    connect(btnReplacePic, &QPushButton::clicked, this, &KlishePage::btnReplacePicClick);
-    connect(btnDelPic, &QPushButton::clicked, this, &KlishePage::btnDelPicClick);
-    connect(btnSavePic, &QPushButton::clicked, this, &KlishePage::btnSavePicClick);
-    connect(Button3, &QPushButton::clicked, this, &KlishePage::Button3Click);
-    connect(btnKlisheSave, &QPushButton::clicked, this, &KlishePage::btnKlisheSaveClick);
-    connect(btnKlisheOpen, &QPushButton::clicked, this, &KlishePage::btnKlisheOpenClick);
-    connect(btnPrintKlishe, &QPushButton::clicked, this, &KlishePage::btnPrintKlisheClick);
-    connect(btnTestCheck, &QPushButton::clicked, this, &KlishePage::btnTestCheckClick);
+    connect(cbbPicNums, &QComboBox::activated, this,
+            ui::atEdge(this, &KlishePage::cbbPicNumsChange));
+    connect(btnSetPicToStr, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnSetPicToStrClick));
+    connect(btnAddPic, &QPushButton::clicked, this, ui::atEdge(this, &KlishePage::btnAddPicClick));
+    connect(btnReplacePic, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnReplacePicClick));
+    connect(btnDelPic, &QPushButton::clicked, this, ui::atEdge(this, &KlishePage::btnDelPicClick));
+    connect(btnSavePic, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnSavePicClick));
+    connect(Button3, &QPushButton::clicked, this, ui::atEdge(this, &KlishePage::Button3Click));
+    connect(btnKlisheSave, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnKlisheSaveClick));
+    connect(btnKlisheOpen, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnKlisheOpenClick));
+    connect(btnPrintKlishe, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnPrintKlisheClick));
+    connect(btnTestCheck, &QPushButton::clicked, this,
+            ui::atEdge(this, &KlishePage::btnTestCheckClick));
     resetFormatting();
 }
 
@@ -344,6 +362,11 @@ void KlishePage::btnGetKlisheClick(Sender sender) {
         btnGetKlishe->setEnabled(false);
     }
     btnGetKlishe->setText(ui::kBusyCaption);
+    // the button comes back also when a failure ends the read
+    const auto restore = qScopeGuard([this] {
+        btnGetKlishe->setEnabled(true);
+        btnGetKlishe->setText(ui::btnValRead);
+    });
     rereadPictures(sender);
     if (sender == Sender::Read) {
         for (int row = 0; row < kLineCount; ++row) setRowText(lvKlishe, row, {});
@@ -357,8 +380,6 @@ void KlishePage::btnGetKlisheClick(Sender sender) {
             for (int row = 0; row < kLineCount; ++row)
                 setRowText(lvFooter, row, footer->value(row));
     }
-    btnGetKlishe->setEnabled(true);
-    btnGetKlishe->setText(ui::btnValRead);
 }
 
 void KlishePage::btnKlisheApplyClick() {

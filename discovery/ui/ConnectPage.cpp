@@ -9,6 +9,7 @@
 
 #include "app/Connection.h"
 #include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/Memo.h"
 #include "app/ui/widgets/ReportList.h"
 #include "discovery/DeviceScan.h"
@@ -78,21 +79,26 @@ ConnectPage::ConnectPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
 
     handles_ = new HandleListing(session().pc(), ctx.serviceLog, this);
     connection_ = std::make_unique<Connection>(session(), ui(), rows_, mmoInfo->log(), handles_);
-    connect(&session(), &app::Session::disconnectRequested, this, &ConnectPage::btnDiscKKMClick);
+    connect(&session(), &app::Session::disconnectRequested, this,
+            ui::atEdge(this, &ConnectPage::btnDiscKKMClick));
     scan_ = new DeviceScan(session(), ui(), rows_, mmoInfo->log(), ctx.serviceLog, handles_, this);
-    connect(&rows_, &DeviceRows::reset, this, &ConnectPage::showRows);
+    connect(&rows_, &DeviceRows::reset, this, ui::atEdge(this, &ConnectPage::showRows));
     connect(&rows_, &DeviceRows::rowAdded, this,
-            [this](int row) { lvKKMconnect->addDataRow(rows_.at(row).cells()); });
-    connect(&rows_, &DeviceRows::rowChanged, this, &ConnectPage::showRow);
+            ui::atEdge(this, [this](int row) { lvKKMconnect->addDataRow(rows_.at(row).cells()); }));
+    connect(&rows_, &DeviceRows::rowChanged, this, ui::atEdge(this, &ConnectPage::showRow));
 
-    connect(btnConnectKKM, &QPushButton::clicked, this, &ConnectPage::btnConnectKKMClick);
-    connect(btnDiscKKM, &QPushButton::clicked, this, &ConnectPage::btnDiscKKMClick);
-    connect(btnScanConnect, &QPushButton::clicked, this, &ConnectPage::btnScanConnectClick);
-    connect(chkCOM, &QCheckBox::clicked, this, &ConnectPage::chkCOMClick);
-    connect(chkTCPIP, &QCheckBox::clicked, this, &ConnectPage::chkCOMClick);
+    connect(btnConnectKKM, &QPushButton::clicked, this,
+            ui::atEdge(this, &ConnectPage::btnConnectKKMClick));
+    connect(btnDiscKKM, &QPushButton::clicked, this,
+            ui::atEdge(this, &ConnectPage::btnDiscKKMClick));
+    connect(btnScanConnect, &QPushButton::clicked, this,
+            ui::atEdge(this, &ConnectPage::btnScanConnectClick));
+    connect(chkCOM, &QCheckBox::clicked, this, ui::atEdge(this, &ConnectPage::chkCOMClick));
+    connect(chkTCPIP, &QCheckBox::clicked, this, ui::atEdge(this, &ConnectPage::chkCOMClick));
     connect(lvKKMconnect, &QTableWidget::cellDoubleClicked, this,
-            &ConnectPage::lvKKMconnectItemDblClick);
-    connect(btnDrvDown, &QPushButton::clicked, this, &ConnectPage::driverDownloadRequested);
+            ui::atEdge(this, &ConnectPage::lvKKMconnectItemDblClick));
+    connect(btnDrvDown, &QPushButton::clicked, this,
+            ui::atEdge(this, &ConnectPage::driverDownloadRequested));
 }
 
 ConnectPage::~ConnectPage() = default;

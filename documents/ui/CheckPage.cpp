@@ -18,6 +18,7 @@
 
 #include "app/ui/widgets/Conventions.h"
 #include "app/ui/widgets/FileDialog.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/Named.h"
 #include "info/ReportExport.h"
 
@@ -104,23 +105,33 @@ CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     l->addWidget(Panel7);
     l->addWidget(mmoChekFormat, 1);
 
-    connect(btnCheck, &QPushButton::clicked, this, [this] { btnCheckClick(); });
+    connect(btnCheck, &QPushButton::clicked, this, ui::atEdge(this, [this] { btnCheckClick(); }));
     connect(btnCheckSowCheck, &QPushButton::clicked, this,
-            [this] { btnCheckSowCheckClick(Sender::ShowButton); });
-    connect(btnCheckNext, &QPushButton::clicked, this, [this] { btnCheckNextClick(); });
-    connect(btnCheckPrev, &QPushButton::clicked, this, [this] { btnCheckPrevClick(); });
-    connect(btnCheckSearch, &QPushButton::clicked, this, [this] { btnCheckSearchClick(); });
-    connect(btnShiftNext, &QPushButton::clicked, this, [this] { btnShiftNextClick(); });
-    connect(btnShiftPrev, &QPushButton::clicked, this, [this] { btnShiftPrevClick(); });
-    connect(btnCheckGetOpened, &QPushButton::clicked, this, [this] { btnCheckGetOpenedClick(); });
-    connect(btnCheckClose, &QPushButton::clicked, this, [this] { btnCheckCloseClick(); });
-    connect(btnCheckCancel, &QPushButton::clicked, this, [this] { btnCheckCancelClick(); });
-    connect(btnCheckDopechatat, &QPushButton::clicked, this, [this] { btnCheckDopechatatClick(); });
-    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
-    connect(btnSaveCheck, &QPushButton::clicked, this, [this] { btnSaveCheckClick(); });
+            ui::atEdge(this, [this] { btnCheckSowCheckClick(Sender::ShowButton); }));
+    connect(btnCheckNext, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnCheckNextClick(); }));
+    connect(btnCheckPrev, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnCheckPrevClick(); }));
+    connect(btnCheckSearch, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnCheckSearchClick(); }));
+    connect(btnShiftNext, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnShiftNextClick(); }));
+    connect(btnShiftPrev, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnShiftPrevClick(); }));
+    connect(btnCheckGetOpened, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnCheckGetOpenedClick(); }));
+    connect(btnCheckClose, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnCheckCloseClick(); }));
+    connect(btnCheckCancel, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnCheckCancelClick(); }));
+    connect(btnCheckDopechatat, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnCheckDopechatatClick(); }));
+    connect(Button6, &QPushButton::clicked, this, ui::atEdge(this, [this] { Button6Click(); }));
+    connect(btnSaveCheck, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnSaveCheckClick(); }));
     // The picker's calendar closes on a choice; the focus goes back to the panel.
     connect(dtpCheck->calendarWidget(), &QCalendarWidget::clicked, this,
-            [this] { Panel7->setFocus(); });
+            ui::atEdge(this, [this] { Panel7->setFocus(); }));
 }
 
 void CheckPage::resetView() {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/Named.h"
 #include "app/ui/widgets/ReportList.h"
 #include "documents/Shift.h"
@@ -49,13 +50,19 @@ ShiftPage::ShiftPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     l->addWidget(lvShiftInfo, 1);
     l->addLayout(row);
 
-    connect(btnShift, &QPushButton::clicked, this, [this] { btnShiftClick(); });
-    connect(btnOpenShift, &QPushButton::clicked, this, [this] { btnOpenShiftClick(); });
-    connect(btnCloseShift, &QPushButton::clicked, this, [this] { btnCloseShiftClick(); });
-    connect(btnShiftXreport, &QPushButton::clicked, this, [this] { btnShiftXreportClick(); });
-    connect(btnShiftCashIn, &QPushButton::clicked, this, [this] { btnShiftCashInClick(); });
-    connect(btnShiftCashOut, &QPushButton::clicked, this, [this] { btnShiftCashOutClick(); });
-    connect(btnSaveShiftinfo, &QPushButton::clicked, this, [this] { btnSaveShiftinfoClick(); });
+    connect(btnShift, &QPushButton::clicked, this, ui::atEdge(this, [this] { btnShiftClick(); }));
+    connect(btnOpenShift, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnOpenShiftClick(); }));
+    connect(btnCloseShift, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnCloseShiftClick(); }));
+    connect(btnShiftXreport, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnShiftXreportClick(); }));
+    connect(btnShiftCashIn, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnShiftCashInClick(); }));
+    connect(btnShiftCashOut, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnShiftCashOutClick(); }));
+    connect(btnSaveShiftinfo, &QPushButton::clicked, this,
+            ui::atEdge(this, [this] { btnSaveShiftinfoClick(); }));
 }
 
 void ShiftPage::resetView() {

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/ReportList.h"
 #include "info/DeviceStatusReport.h"
 #include "info/FnReport.h"
@@ -47,9 +48,12 @@ KkmInfoPage::KkmInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
     btnKKMreport = button(this, "btnKKMreport", QStringLiteral("Печать отчета"));
     lvKKMinfo = buildReportTab(this, "lvKKMinfo", QStringLiteral("Свойства ККМ"),
                                {btnGetKKMinfo, btnSaveKKMInfo, btnKKMreport});
-    connect(btnGetKKMinfo, &QPushButton::clicked, this, &KkmInfoPage::btnGetKKMinfoClick);
-    connect(btnSaveKKMInfo, &QPushButton::clicked, this, &KkmInfoPage::btnSaveKKMInfoClick);
-    connect(btnKKMreport, &QPushButton::clicked, this, &KkmInfoPage::btnKKMreportClick);
+    connect(btnGetKKMinfo, &QPushButton::clicked, this,
+            ui::atEdge(this, &KkmInfoPage::btnGetKKMinfoClick));
+    connect(btnSaveKKMInfo, &QPushButton::clicked, this,
+            ui::atEdge(this, &KkmInfoPage::btnSaveKKMInfoClick));
+    connect(btnKKMreport, &QPushButton::clicked, this,
+            ui::atEdge(this, &KkmInfoPage::btnKKMreportClick));
 }
 
 void KkmInfoPage::btnKKMreportClick() {
@@ -66,8 +70,10 @@ RegInfoPage::RegInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
     btnSaveRegInfo = button(this, "btnSaveRegInfo", QStringLiteral("Сохранить в файл"));
     lvRegInfo = buildReportTab(this, "lvRegInfo", QStringLiteral("Параметры регистрации"),
                                {btnGetReginfo, btnSaveRegInfo});
-    connect(btnGetReginfo, &QPushButton::clicked, this, &RegInfoPage::btnGetReginfoClick);
-    connect(btnSaveRegInfo, &QPushButton::clicked, this, &RegInfoPage::btnSaveRegInfoClick);
+    connect(btnGetReginfo, &QPushButton::clicked, this,
+            ui::atEdge(this, &RegInfoPage::btnGetReginfoClick));
+    connect(btnSaveRegInfo, &QPushButton::clicked, this,
+            ui::atEdge(this, &RegInfoPage::btnSaveRegInfoClick));
 }
 
 FnInfoPage::FnInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
@@ -76,8 +82,10 @@ FnInfoPage::FnInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     btnSaveFNInfo = button(this, "btnSaveFNInfo", QStringLiteral("Сохранить в файл"));
     lvFNinfo = buildReportTab(this, "lvFNinfo", QStringLiteral("Свойства ФН"),
                               {btnGetFNinfo, btnSaveFNInfo});
-    connect(btnGetFNinfo, &QPushButton::clicked, this, &FnInfoPage::btnGetFNinfoClick);
-    connect(btnSaveFNInfo, &QPushButton::clicked, this, &FnInfoPage::btnSaveFNInfoClick);
+    connect(btnGetFNinfo, &QPushButton::clicked, this,
+            ui::atEdge(this, &FnInfoPage::btnGetFNinfoClick));
+    connect(btnSaveFNInfo, &QPushButton::clicked, this,
+            ui::atEdge(this, &FnInfoPage::btnSaveFNInfoClick));
 }
 
 namespace {

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/Named.h"
 #include "driver/Names.h"
 #include "driver/ValueText.h"
@@ -74,7 +75,7 @@ ServPage::ServPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, par
     tmrServ = new QTimer(this);
     tmrServ->setObjectName("tmrServ");
     tmrServ->setInterval(1000);
-    connect(tmrServ, &QTimer::timeout, this, &ServPage::timerTick);
+    connect(tmrServ, &QTimer::timeout, this, ui::atEdge(this, &ServPage::timerTick));
 }
 
 ServPage::~ServPage() = default;
@@ -109,9 +110,11 @@ void ServPage::buildTextGroup() {
     g->addWidget(cbPrintTextDbHeigth, 5, 1);
     g->addWidget(btnKKMprintText, 6, 1);
 
-    connect(btnKKMprintText, &QPushButton::clicked, this, &ServPage::btnKKMprintTextClick);
+    connect(btnKKMprintText, &QPushButton::clicked, this,
+            ui::atEdge(this, &ServPage::btnKKMprintTextClick));
     for (auto* box : {cbbPrintPos, cbbPrintFont, cbbPrintBright, cbbPrintStrInterval})
-        connect(box, &QComboBox::activated, this, &ServPage::cbPrintBarCodesCloseUp);
+        connect(box, &QComboBox::activated, this,
+                ui::atEdge(this, &ServPage::cbPrintBarCodesCloseUp));
 }
 
 void ServPage::buildBarcodeGroup() {
@@ -151,14 +154,19 @@ void ServPage::buildBarcodeGroup() {
     g->addWidget(cbbPrintBCvers_stolb, 5, 1);
     g->addWidget(btnPrintBarcode, 6, 3);
 
-    connect(btnPrintBarcode, &QPushButton::clicked, this, &ServPage::btnPrintBarcodeClick);
+    connect(btnPrintBarcode, &QPushButton::clicked, this,
+            ui::atEdge(this, &ServPage::btnPrintBarcodeClick));
     connect(cbPrintBarCodes, &QComboBox::currentIndexChanged, this,
-            &ServPage::cbPrintBarCodesChange);
-    connect(edtPrintBCHeigth, &QLineEdit::textChanged, this, &ServPage::edtPrintBCHeigthChange);
-    connect(edtPrintBCotstup, &QLineEdit::textChanged, this, &ServPage::edtPrintBCHeigthChange);
-    connect(edtPrintBCKoefUvel, &QLineEdit::textChanged, this, &ServPage::edtPrintBCKoefUvelChange);
+            ui::atEdge(this, &ServPage::cbPrintBarCodesChange));
+    connect(edtPrintBCHeigth, &QLineEdit::textChanged, this,
+            ui::atEdge(this, &ServPage::edtPrintBCHeigthChange));
+    connect(edtPrintBCotstup, &QLineEdit::textChanged, this,
+            ui::atEdge(this, &ServPage::edtPrintBCHeigthChange));
+    connect(edtPrintBCKoefUvel, &QLineEdit::textChanged, this,
+            ui::atEdge(this, &ServPage::edtPrintBCKoefUvelChange));
     for (auto* box : {cbPrintBarCodes, cbbPrintBCcorrect, cbbPrintBCvers_stolb})
-        connect(box, &QComboBox::activated, this, &ServPage::cbPrintBarCodesCloseUp);
+        connect(box, &QComboBox::activated, this,
+                ui::atEdge(this, &ServPage::cbPrintBarCodesCloseUp));
 }
 
 QWidget* ServPage::buildClockGroup() {
@@ -194,14 +202,16 @@ QWidget* ServPage::buildClockGroup() {
     for (int c = 0; c < 3; ++c) g->setColumnStretch(c, 1);
 
     connect(btnSetSyncPCTimeFromNTP, &QPushButton::clicked, this,
-            &ServPage::btnSetSyncPCTimeFromNTPClick);
-    connect(btnSetSyncFromPC, &QPushButton::clicked, this, &ServPage::btnSetSyncFromPCClick);
-    connect(btnSetTimeManual, &QPushButton::clicked, this, &ServPage::btnSetTimeManualClick);
+            ui::atEdge(this, &ServPage::btnSetSyncPCTimeFromNTPClick));
+    connect(btnSetSyncFromPC, &QPushButton::clicked, this,
+            ui::atEdge(this, &ServPage::btnSetSyncFromPCClick));
+    connect(btnSetTimeManual, &QPushButton::clicked, this,
+            ui::atEdge(this, &ServPage::btnSetTimeManualClick));
     connect(dtSetTimeManual->calendarWidget(), &QCalendarWidget::clicked, this,
-            &ServPage::dtSetTimeManualCloseUp);
-    connect(dtSetTimeManual, &QDateTimeEdit::dateTimeChanged, this, [this] {
-        if (!followingClock_) manualTimeEdited_ = true;
-    });
+            ui::atEdge(this, &ServPage::dtSetTimeManualCloseUp));
+    connect(dtSetTimeManual, &QDateTimeEdit::dateTimeChanged, this, ui::atEdge(this, [this] {
+                if (!followingClock_) manualTimeEdited_ = true;
+            }));
     return grp;
 }
 
@@ -213,7 +223,7 @@ QWidget* ServPage::buildCommandRow() {
                          void (ServPage::*handler)()) {
         auto* b = named<QPushButton>(row, name, caption);
         g->addWidget(b, r, c);
-        connect(b, &QPushButton::clicked, this, handler);
+        connect(b, &QPushButton::clicked, this, ui::atEdge(this, handler));
         return b;
     };
     btnSetTehObnul = add("btnSetTehObnul", QStringLiteral("Техобнуление ККМ"), 0, 0,

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/widgets/Conventions.h"
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/Named.h"
 #include "app/ui/widgets/ReportList.h"
 #include "info/ui/ListExport.h"
@@ -79,15 +80,16 @@ SetPage::SetPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, paren
     l->addWidget(lblSetDesc);
     l->addLayout(row);
 
-    connect(edtSetFilter, &QLineEdit::textChanged, this, &SetPage::applyFilter);
+    connect(edtSetFilter, &QLineEdit::textChanged, this, ui::atEdge(this, &SetPage::applyFilter));
     connect(lvSetKKM, &QTableWidget::currentCellChanged, this,
-            [this](int r) { showDescription(r); });
+            ui::atEdge(this, [this](int r) { showDescription(r); }));
 
-    connect(btnGenSet, &QPushButton::clicked, this, &SetPage::btnGenSetClick);
-    connect(btnSetSave, &QPushButton::clicked, this, &SetPage::btnSetSaveClick);
-    connect(btnSetSaveInfo, &QPushButton::clicked, this, &SetPage::btnSetSaveInfoClick);
+    connect(btnGenSet, &QPushButton::clicked, this, ui::atEdge(this, &SetPage::btnGenSetClick));
+    connect(btnSetSave, &QPushButton::clicked, this, ui::atEdge(this, &SetPage::btnSetSaveClick));
+    connect(btnSetSaveInfo, &QPushButton::clicked, this,
+            ui::atEdge(this, &SetPage::btnSetSaveInfoClick));
     connect(lvSetKKM, &QTableWidget::cellDoubleClicked, this,
-            [this](int r, int) { lvSetKKMItemDblClick(r); });
+            ui::atEdge(this, [this](int r, int) { lvSetKKMItemDblClick(r); }));
 }
 
 void SetPage::setUpColumns() {

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/Named.h"
 
 namespace settings {
@@ -49,11 +50,11 @@ TFormSetSet::TFormSetSet(QWidget* parent) : QDialog(parent) {
     l->setSizeConstraint(QLayout::SetFixedSize);
     mmoSetDesc->setFixedSize(360, 90);
 
-    connect(btnOK, &QPushButton::clicked, this, &TFormSetSet::btnOKClick);
-    connect(btnCanc, &QPushButton::clicked, this, &TFormSetSet::btnCancClick);
+    connect(btnOK, &QPushButton::clicked, this, ui::atEdge(this, &TFormSetSet::btnOKClick));
+    connect(btnCanc, &QPushButton::clicked, this, ui::atEdge(this, &TFormSetSet::btnCancClick));
     // cbSetNewValCloseUp: after a choice the focus goes to OK
     connect(cbSetNewVal, qOverload<int>(&QComboBox::activated), this,
-            [this](int) { btnOK->setFocus(); });
+            ui::atEdge(this, [this](int) { btnOK->setFocus(); }));
 }
 
 void TFormSetSet::setUp(const EditorSetup& setup) {

@@ -22,7 +22,7 @@ Events split(const QStringList& pieces, bool finish = true) {
     Events out;
     LineSplitter s;
     const auto sink = [&](const QString& l, TOutputType t) { out.append({l, int(t)}); };
-    for (const auto& p : pieces) s.feed(p, sink);
+    for (const auto& p : pieces) s.feedBytes(p.toUtf8(), sink);
     if (finish) s.finish(sink);
     return out;
 }
@@ -129,14 +129,19 @@ TEST(DiscoveryLineSplitter, MultiByteCharacterCutBetweenReads) {
     const QByteArray word = QStringLiteral("Жук\n").toUtf8();  // Ж is D0 96
     EXPECT_EQ(complete(splitBytes({word.left(1), word.mid(1)})), (Events{{"Жук", 0}}));
     EXPECT_EQ(splitBytes({word.left(3), word.mid(3)}), (Events{{"Ж", 1}, {"Жук", 0}}));
+    // a damaged character next to a line end, cut from it by the read: the end still counts
+    const QString bad(QChar::ReplacementCharacter);
+    EXPECT_EQ(complete(splitBytes({"a\xd0", "\rb\n"})), (Events{{"a" + bad, 0}, {"b", 0}}));
 }
 
-// Any chunking of the same bytes gives the same complete lines, and those are the lines of the
-// rule; every beginning-of-line event is the start of the line that completes next.
+// Any chunking of the same bytes, damaged characters included, gives the same complete lines,
+// and those are the lines of the rule; every beginning-of-line event is the start of the line
+// that completes next.
 TEST(DiscoveryLineSplitter, ChunkingNeverChangesTheLines) {
     std::mt19937 rng(20240607);
-    const QList<QByteArray> alphabet = {"a",  "b",  "\r", "\n", QByteArray(1, '\0'),
-                                        "\r", "\n", "Ж",  "ё",  " "};
+    // damaged characters too: a lead byte alone, a continuation byte alone, a cut sequence
+    const QList<QByteArray> alphabet = {"a", "b", "\r",   "\n",   QByteArray(1, '\0'), "\r", "\n",
+                                        "Ж", "ё", "\xd0", "\x82", "\xe2\x82",          " "};
     for (int round = 0; round < 3000; ++round) {
         QByteArray bytes;
         const int length = int(rng() % 24);

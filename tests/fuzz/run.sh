@@ -26,7 +26,9 @@ while read -r name _; do
   fi
   names+=("$name")
 done <"$here/harnesses.txt"
+SECONDS=0
 cmake --build "$build" -j"$(nproc)" --target "${names[@]/#/fuzz_}"
+echo "fuzz: ${#names[@]} harnesses built in $SECONDS s"
 
 out="$build/fuzz-out"
 rm -rf "$out"
@@ -40,7 +42,12 @@ run_one() {
     echo "fuzz: $name: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$dir/log" | grep -o '[0-9]*$') runs, no failure"
   else
     tail -n 60 "$dir/log"
-    echo "FAIL: fuzz $name; input kept as:" $dir/artifacts/*
+    echo "FAIL: fuzz $name; input kept as:" "$dir"/artifacts/*
+    # the input in the log too, for a run whose folder is gone
+    for input in "$dir"/artifacts/*; do
+      [ -f "$input" ] && [ "$(stat -c %s "$input")" -le 65536 ] &&
+        echo "$(basename "$input") (base64): $(base64 -w0 "$input")"
+    done
     return 1
   fi
 }
@@ -48,4 +55,8 @@ export -f run_one
 export out build here seconds
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:symbolize=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-printf '%s\n' "${names[@]}" | xargs -P2 -I{} bash -c 'run_one "$1"' _ {}
+SECONDS=0
+status=0
+printf '%s\n' "${names[@]}" | xargs -P2 -I{} bash -c 'run_one "$1"' _ {} || status=$?
+echo "fuzz: ran for $SECONDS s"
+exit "$status"

@@ -8,9 +8,35 @@
 #include "app/ui/widgets/Memo.h"
 #include "app/ui/widgets/ReportList.h"
 #include "discovery/ui/ConnectPage.h"
+#include "driver/Dispatch.h"
+#include "emulator/VirtualRegister.h"
+#include "tests/gui/test_info_support.h"
 #include "tests/support/GuiHarness.h"
 
 using testing_support::GuiHarness;
+
+namespace {
+
+// The virtual register, with every member but the error queries gone once `lacking` is set: a
+// driver of another version that lacks what the program asks for.
+class LackingDriver : public drv::IDispatch {
+  public:
+    explicit LackingDriver(std::shared_ptr<const bool> lacking)
+        : inner_(emu::VirtualRegister::create(drv::kProgId)), lacking_(std::move(lacking)) {}
+    std::optional<QVariant> constant(const QString& name) const override {
+        return inner_->constant(name);
+    }
+    std::optional<QVariant> invoke(const QString& method, const QVariantList& args) override {
+        if (*lacking_ && method != "errorCode" && method != "errorDescription") return std::nullopt;
+        return inner_->invoke(method, args);
+    }
+
+  private:
+    std::unique_ptr<drv::IDispatch> inner_;
+    std::shared_ptr<const bool> lacking_;
+};
+
+}  // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -71,6 +97,36 @@ class TestMainWindow : public QObject {
         // the server that could not be reached is said in the dialog, not left blank
         QCOMPARE(dialog->lblNewVer->text(), QString("Сервер недоступен"));
         dialog->close();
+    }
+
+    // A failure thrown in a handler ends at the handler's own edge: shown in a box, the button
+    // given back, the window going on. (This test's application object catches nothing; a
+    // failure that went on through Qt's event code would fail the test.)
+    void aDriverLackingANameFailsEachHandlerAtItsEdge() {
+        GuiHarness h;
+        const auto lacking = std::make_shared<bool>(false);
+        drv::setDispatchFactory(
+            [lacking](const QString&) { return std::make_unique<LackingDriver>(lacking); });
+        QVERIFY(info_test::connectTo(h, "5"));
+        *lacking = true;
+        QList<QAbstractButton*> buttons = h.window()->readButtons();
+        for (const char* name : {"btnOpenShift", "btnShiftXreport", "btnKKMprintText"})
+            buttons << h.find<QAbstractButton>(name);
+        for (auto* button : buttons) {
+            ui::MessageBox::clearHistory();
+            auto* tabs = h.find<QTabWidget>("pgcSet");
+            for (QWidget* w = button; w; w = w->parentWidget())
+                if (tabs->indexOf(w) >= 0) tabs->setCurrentWidget(w);
+            QTest::mouseClick(button, Qt::LeftButton);
+            const auto shown = h.messages();
+            QVERIFY2(!shown.isEmpty(), qPrintable(button->objectName()));
+            QCOMPARE(shown.last().icon, ui::Icon::Error);
+            QVERIFY2(shown.last().text.startsWith("Драйвер ККТ не знает метод"),
+                     qPrintable(button->objectName() + ": " + shown.last().text));
+            QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
+        }
+        h.close();
+        QVERIFY(!h.window()->isVisible());
     }
 
     void everyTabIsAPageTheWindowLoopsOver() {

@@ -1,6 +1,7 @@
 // The Настройки tab in the real window: reading into groups, the setting editor, saving with a
 // refused value, and the list's file.
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -44,6 +45,16 @@ void installCatalogues(GuiHarness& h) {
     QDir(h.progdir()).mkpath("pf");
     for (const char* f : {"set5x.ini", "set3x.ini"})
         QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/pf/") + f, h.progdir() + "/pf/" + f);
+}
+
+// The catalogues in place, the demo register connected and its settings read on the tab; false
+// when the register could not be connected.
+bool readDemoRegister(GuiHarness& h) {
+    installCatalogues(h);
+    if (!connectTo(h, "5")) return false;
+    h.selectTab("tabSet");
+    h.click("btnGenSet");
+    return true;
 }
 
 int rowOf(const QList<QStringList>& rows, const QString& id) {
@@ -106,10 +117,7 @@ class TestSettingsPage : public QObject {
 
     void demoRegisterShowsGroupsInOrder() {
         GuiHarness h;
-        installCatalogues(h);
-        QVERIFY(connectTo(h, "5"));
-        h.selectTab("tabSet");
-        h.click("btnGenSet");
+        QVERIFY(readDemoRegister(h));
         QVERIFY(h.messageTexts().isEmpty());
         auto* list = h.list("lvSetKKM");
         const auto rows = h.rows("lvSetKKM");
@@ -137,10 +145,7 @@ class TestSettingsPage : public QObject {
     void editSaveWithARefusedValueAndExport() {
         useSmallTable();
         GuiHarness h;
-        installCatalogues(h);
-        QVERIFY(connectTo(h, "5"));
-        h.selectTab("tabSet");
-        h.click("btnGenSet");
+        QVERIFY(readDemoRegister(h));
         QVERIFY(h.messageTexts().isEmpty());
         auto* list = h.list("lvSetKKM");
         auto rows = h.rows("lvSetKKM");
@@ -314,10 +319,7 @@ class TestSettingsPage : public QObject {
             };
         });
         GuiHarness h;
-        installCatalogues(h);
-        QVERIFY(connectTo(h, "5"));
-        h.selectTab("tabSet");
-        h.click("btnGenSet");
+        QVERIFY(readDemoRegister(h));
         QVERIFY(h.messageTexts().isEmpty());
         auto* list = h.list("lvSetKKM");
         const auto rows = h.rows("lvSetKKM");
@@ -336,7 +338,11 @@ class TestSettingsPage : public QObject {
                     out << (rows[i][0].trimmed().isEmpty() ? rows[i][1] : rows[i][0]);
             return out;
         };
-        QTest::keyClicks(filter, "кассира ПАРОЛЬ");
+        // typed as key events carrying the text: Qt's key helpers take ASCII only
+        for (const QChar ch : QStringLiteral("кассира ПАРОЛЬ")) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(filter, &press);
+        }
         QCOMPARE(visible(), QStringList({"[Пользователи]", "94"}));
         filter->clear();
         QTest::keyClicks(filter, "71");
@@ -406,10 +412,7 @@ class TestSettingsPage : public QObject {
     void connectingAgainForgetsTheReading() {
         useSmallTable();
         GuiHarness h;
-        installCatalogues(h);
-        QVERIFY(connectTo(h, "5"));
-        h.selectTab("tabSet");
-        h.click("btnGenSet");
+        QVERIFY(readDemoRegister(h));
         QVERIFY(h.rows("lvSetKKM").size() > 0);
         h.window()->resetViews();
         QCOMPARE(h.rows("lvSetKKM").size(), 0);

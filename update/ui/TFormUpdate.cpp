@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <climits>
 
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/MessageBox.h"
 #include "update/Texts.h"
 #include "update/ui/DesktopShell.h"
@@ -35,18 +36,23 @@ TFormUpdate::TFormUpdate(IDesktop* desktop, QWidget* parent) : QDialog(parent), 
     setModal(false);
     buildControls();
 
-    connect(btnDrvDown, &QPushButton::clicked, this, &TFormUpdate::btnDrvDownClick);
-    connect(btnDrvDown_usbcom, &QPushButton::clicked, this, &TFormUpdate::btnDrvDown_usbcomClick);
-    connect(btnDrvOldVers, &QPushButton::clicked, this, &TFormUpdate::btnDrvOldVersClick);
-    connect(&updater_, &Updater::checkChanged, this, &TFormUpdate::showCheck);
-    connect(&updater_, &Updater::checkFinished, this, &TFormUpdate::checkFinished);
+    connect(btnDrvDown, &QPushButton::clicked, this,
+            ui::atEdge(this, &TFormUpdate::btnDrvDownClick));
+    connect(btnDrvDown_usbcom, &QPushButton::clicked, this,
+            ui::atEdge(this, &TFormUpdate::btnDrvDown_usbcomClick));
+    connect(btnDrvOldVers, &QPushButton::clicked, this,
+            ui::atEdge(this, &TFormUpdate::btnDrvOldVersClick));
+    connect(&updater_, &Updater::checkChanged, this, ui::atEdge(this, &TFormUpdate::showCheck));
+    connect(&updater_, &Updater::checkFinished, this,
+            ui::atEdge(this, &TFormUpdate::checkFinished));
     connect(&updater_, &Updater::downloadStarted, this,
-            [this](Slot, const QUrl& address, const QString& target) {
+            ui::atEdge(this, [this](Slot, const QUrl& address, const QString& target) {
                 log(address.toDisplayString());
                 if (!target.isEmpty()) log(target);
-            });
-    connect(&updater_, &Updater::progress, this, &TFormUpdate::showProgress);
-    connect(&updater_, &Updater::downloadFinished, this, &TFormUpdate::downloadFinished);
+            }));
+    connect(&updater_, &Updater::progress, this, ui::atEdge(this, &TFormUpdate::showProgress));
+    connect(&updater_, &Updater::downloadFinished, this,
+            ui::atEdge(this, &TFormUpdate::downloadFinished));
 }
 
 TFormUpdate::~TFormUpdate() {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 #include <exception>
+#include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace ui {
@@ -22,6 +24,38 @@ void handled(QWidget* parent, Work&& work) noexcept {
     } catch (...) {
         showFailure(parent, QString());
     }
+}
+
+// An event handler for QObject::connect that runs `handler` through handled(): a member
+// function of `owner` or any callable, given as many of the signal's arguments as it takes
+// (Qt drops the rest, as for a plain handler).
+//   connect(button, &QPushButton::clicked, this, ui::atEdge(this, &Page::buttonClick));
+template <class Owner, class Handler>
+class AtEdge {
+  public:
+    AtEdge(Owner* owner, Handler handler) : owner_(owner), handler_(std::move(handler)) {}
+
+    template <class... Args>
+    requires(std::is_member_function_pointer_v<Handler>
+                 ? std::is_invocable_v<const Handler&, Owner*, Args...>
+                 : std::is_invocable_v<const Handler&, Args...>) void
+    operator()(Args... args) const noexcept {
+        handled(owner_, [&] {
+            if constexpr (std::is_member_function_pointer_v<Handler>)
+                std::invoke(handler_, owner_, args...);
+            else
+                std::invoke(handler_, args...);
+        });
+    }
+
+  private:
+    Owner* owner_;
+    Handler handler_;
+};
+
+template <class Owner, class Handler>
+AtEdge<Owner, Handler> atEdge(Owner* owner, Handler handler) {
+    return {owner, std::move(handler)};
 }
 
 }  // namespace ui
