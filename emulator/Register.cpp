@@ -149,6 +149,30 @@ QDateTime Register::momentOfWall(const QDateTime& wall) const {
     return QDateTime(wall.date(), wall.time(), Qt::OffsetFromUTC, utcOffsetSeconds);
 }
 
+Register::NotSent Register::notSent() const {
+    NotSent n{archive.notSent(), storage.notSentFirstDocNumber, storage.notSentFirstDocDateTime};
+    if (const auto first = archive.facts(archive.firstNotSent())) {
+        n.firstNumber = first->number;
+        n.firstMoment = drv::parseIsoDateTime(first->momentText);
+    }
+    return n;
+}
+
+QJsonObject Register::ofdExchangeAnswer() const {
+    QJsonObject exchange = ofdExchange;
+    QJsonObject status = exchange.value(QStringLiteral("status")).toObject();
+    const NotSent n = notSent();
+    status.insert(QStringLiteral("notSentCount"), n.count);
+    if (n.firstNumber > 0) {
+        status.insert(QStringLiteral("notSentFirstDocNumber"), n.firstNumber);
+        status.insert(
+            QStringLiteral("notSentFirstDocDateTime"),
+            ArchiveGenerator::isoMoment(n.firstMoment.toSecsSinceEpoch(), utcOffsetSeconds));
+    }
+    exchange.insert(QStringLiteral("status"), status);
+    return exchange;
+}
+
 QString Register::momentNow() const {
     return ArchiveGenerator::isoMoment(clock().toSecsSinceEpoch(), utcOffsetSeconds);
 }

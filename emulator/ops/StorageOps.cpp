@@ -57,9 +57,10 @@ int doFnQueryData(Call& c) {
         c.out(LIBFPTR_PARAM_DATE_TIME, r.wallTime(r.storage.validity));
         c.out(LIBFPTR_PARAM_REGISTRATIONS_COUNT, r.storage.numberOfRegistrations);
     } else if (type == k(LIBFPTR_FNDT_OFD_EXCHANGE_STATUS)) {
-        c.out(LIBFPTR_PARAM_DOCUMENTS_COUNT, r.storage.notSentCount);
-        c.out(LIBFPTR_PARAM_DOCUMENT_NUMBER, r.storage.notSentFirstDocNumber);
-        c.out(LIBFPTR_PARAM_DATE_TIME, r.wallTime(r.storage.notSentFirstDocDateTime));
+        const auto notSent = r.notSent();
+        c.out(LIBFPTR_PARAM_DOCUMENTS_COUNT, notSent.count);
+        c.out(LIBFPTR_PARAM_DOCUMENT_NUMBER, notSent.firstNumber);
+        c.out(LIBFPTR_PARAM_DATE_TIME, r.wallTime(notSent.firstMoment));
     } else if (type == k(LIBFPTR_FNDT_DOCUMENT_BY_NUMBER)) {
         const auto number = wanted;
         if (!number)
@@ -118,9 +119,12 @@ int doProcessJson(Call& c) {
         QJsonObject status = r.fnStatus;
         if (const int last = r.archive.lastNumber(); last > 0)
             status.insert(QStringLiteral("fiscalDocumentNumber"), last);
+        if (const auto receipt = r.archive.document(r.archive.lastReceiptNumber()))
+            status.insert(QStringLiteral("fiscalReceiptNumber"),
+                          receipt->value(QStringLiteral("1042")));
         return answer({{QStringLiteral("fnStatus"), status}});
     }
-    if (type == QLatin1String("ofdExchangeStatus")) return answer(r.ofdExchange);
+    if (type == QLatin1String("ofdExchangeStatus")) return answer(r.ofdExchangeAnswer());
     if (type == QLatin1String("getRegistrationInfo")) return answer(r.registrationInfo);
     if (type == QLatin1String("getFnDocument")) {
         const QJsonValue wanted = request.object().value(QStringLiteral("fiscalDocumentNumber"));
