@@ -117,6 +117,45 @@ void readReceipt(const JsonReader& receipt, OpenReceipt& out) {
     out.change = receipt.number("change", roundedMoney(std::max(0.0, paid - out.sum)));
 }
 
+// The receipt type of an archived receipt, correction or BSO (by its 1054).
+int receiptTypeOf(const QJsonObject& tlv) {
+    using namespace drv::names;
+    const bool correction =
+        tlv.value(QStringLiteral("fiscalDocumentType")).toString().endsWith(u"orrection");
+    switch (tlv.value(QStringLiteral("1054")).toInt()) {
+        case 1:
+            return k(correction ? LIBFPTR_RT_SELL_CORRECTION : LIBFPTR_RT_SELL);
+        case 2:
+            return k(correction ? LIBFPTR_RT_SELL_RETURN_CORRECTION : LIBFPTR_RT_SELL_RETURN);
+        case 3:
+            return k(correction ? LIBFPTR_RT_BUY_CORRECTION : LIBFPTR_RT_BUY);
+        default:
+            return k(correction ? LIBFPTR_RT_BUY_RETURN_CORRECTION : LIBFPTR_RT_BUY_RETURN);
+    }
+}
+
+// The open shift's receipt counts and payment sums as its archived receipts give them.
+void countOpenShift(const FiscalArchive& archive, Counters& counters) {
+    using namespace drv::names;
+    for (int n = archive.lastNumber(); n > 0; --n) {
+        const auto tlv = archive.document(n);
+        if (!tlv) break;
+        const QString kind = tlv->value(QStringLiteral("fiscalDocumentType")).toString();
+        if (kind == u"openShift") break;
+        if (!FiscalArchive::isReceiptType(kind)) continue;
+        const int type = receiptTypeOf(*tlv);
+        counters.receiptCount[type] += 1;
+        const std::pair<const char*, const char*> payments[] = {
+            {"1031", LIBFPTR_PT_CASH}, {"1081", LIBFPTR_PT_ELECTRONICALLY}};
+        for (const auto& [tag, paymentType] : payments) {
+            const double sum = tlv->value(QLatin1String(tag)).toDouble();
+            if (sum == 0) continue;
+            const QString key = QStringLiteral("%1/%2").arg(type).arg(k(paymentType));
+            counters.paymentSum[key] = roundedMoney(counters.paymentSum.value(key) + sum);
+        }
+    }
+}
+
 }  // namespace
 
 double roundedMoney(double roubles) {
@@ -341,6 +380,8 @@ std::shared_ptr<Register> Register::read(const JsonReader& r) {
             if (!shift.has("expiresAt"))
                 g.shift.expiresAt =
                     QDateTime::fromSecsSinceEpoch(end.lastShiftOpened + 24 * 3600, Qt::UTC);
+            if (end.shiftOpen && !counters.has("receiptCount") && !counters.has("paymentSum"))
+                countOpenShift(g.archive, g.counters);
         }
         if (!fn.has("lastRegistration"))
             g.lastRegistration = {
