@@ -9,6 +9,20 @@
 
 namespace app {
 
+RegisterIdentity readIdentity(drv::Fptr& f) {
+    RegisterIdentity id;
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_UNIT_VERSION));
+    f.setParam(drv::names::LIBFPTR_PARAM_UNIT_TYPE, f.c(drv::names::LIBFPTR_UT_CONFIGURATION));
+    f.queryData();
+    id.isP5 = f.getParamString(drv::names::LIBFPTR_PARAM_UNIT_VERSION).startsWith('5');
+    f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_STATUS));
+    f.queryData();
+    id.serial = f.getParamString(drv::names::LIBFPTR_PARAM_SERIAL_NUMBER);
+    id.model = f.getParamString(drv::names::LIBFPTR_PARAM_MODEL_NAME);
+    id.firmware = f.getParamString(drv::names::LIBFPTR_PARAM_UNIT_VERSION);
+    return id;
+}
+
 Connection::Connection(Session& session, ui::IUi& ui, DeviceRows& rows, LineLog& memo,
                        discovery::HandleListing* handles)
     : session_(session), ui_(ui), rows_(rows), memo_(memo), handles_(handles) {}
@@ -35,24 +49,14 @@ QString Connection::check_openKKM_com(const QString& numORip, bool stayconnect) 
         }
         ui::reportDriverError(f, ui_, true);
         if (f.isOpened()) {
-            f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE,
-                       f.c(drv::names::LIBFPTR_DT_UNIT_VERSION));
-            f.setParam(drv::names::LIBFPTR_PARAM_UNIT_TYPE,
-                       f.c(drv::names::LIBFPTR_UT_CONFIGURATION));
-            f.queryData();
-            session_.setP5(
-                f.getParamString(drv::names::LIBFPTR_PARAM_UNIT_VERSION).startsWith('5'));
-            f.setParam(drv::names::LIBFPTR_PARAM_DATA_TYPE, f.c(drv::names::LIBFPTR_DT_STATUS));
-            f.queryData();
-            const QString serial = f.getParamString(drv::names::LIBFPTR_PARAM_SERIAL_NUMBER);
-            const QString modelName = f.getParamString(drv::names::LIBFPTR_PARAM_MODEL_NAME);
-            const QString firmware = f.getParamString(drv::names::LIBFPTR_PARAM_UNIT_VERSION);
+            const RegisterIdentity id = readIdentity(f);
+            session_.setP5(id.isP5);
             ConnectionRecord record = session_.record();
-            record.model = modelName;
-            record.serial = serial;
+            record.model = id.model;
+            record.serial = id.serial;
             session_.setRecord(record);
-            if (!modelName.isEmpty())
-                result = modelName + " (№ " + serial + ") " + "/ Версия ПО: " + firmware;
+            if (!id.model.isEmpty())
+                result = id.model + " (№ " + id.serial + ") " + "/ Версия ПО: " + id.firmware;
         }
     }
     if (!stayconnect) f.close();

@@ -20,6 +20,16 @@ inline const QString kPlatform25Message = QStringLiteral(
 inline const QString kDriverNotBound =
     QStringLiteral("Не удалось подключиться к драйверу ККТ, установите драйвер.");
 
+// What an opened register says of itself: its platform (the configuration unit's version starts
+// with 5) and, from the status query, model, serial number and firmware version.
+struct RegisterIdentity {
+    bool isP5 = false;
+    QString model;
+    QString serial;
+    QString firmware;
+};
+RegisterIdentity readIdentity(drv::Fptr& f);
+
 class Connection {
   public:
     // `memo` is the status memo's log; `handles` the handle listing of the busy-port check.

@@ -61,8 +61,8 @@ void HandleListing::start(const QString& progdir) {
         auto file = std::make_unique<QTemporaryFile>(
             QDir(QDir::tempPath()).filePath(QStringLiteral("velmor-handles-XXXXXX.json")));
         if (!file->open() || file->write(data) != data.size() || !file->flush()) {
-            d->error =
-                QStringLiteral("Error creating process list file: %1").arg(file->errorString());
+            d->error = QStringLiteral("Не удалось создать файл списка процессов: %1")
+                           .arg(file->errorString());
             qWarning("handle listing: %s", qPrintable(d->error));
             return;
         }

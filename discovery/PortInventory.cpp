@@ -40,11 +40,25 @@ QStringList portType(platform::IPc& pc, const QString&, const QString& str) {
     return lines;
 }
 
+namespace {
+// A caption names the port when the name stands in it whole: "(COM1)" names COM1, "(COM12)" does
+// not, so COM1 is never taken for the channel of COM12 (nor COM10 for COM101).
+bool captionNamesPort(const QString& caption, const QString& portName) {
+    if (portName.isEmpty()) return false;
+    for (qsizetype at = caption.indexOf(portName); at >= 0;
+         at = caption.indexOf(portName, at + 1)) {
+        const qsizetype after = at + portName.size();
+        if (after >= caption.size() || !caption[after].isDigit()) return true;
+    }
+    return false;
+}
+}  // namespace
+
 PortClass classifyPort(const QStringList& inventory, const QString& portName) {
     PortClass out;
     QString siblingKey;
     for (int i = 0; i + 1 < inventory.size(); i += 3) {
-        if (!inventory[i].contains(portName)) continue;
+        if (!captionNamesPort(inventory[i], portName)) continue;
         const QString& id = inventory[i + 1];
         if (id.isEmpty()) continue;
         const QChar last = id.back();

@@ -16,15 +16,21 @@ void setDispatchFactory(DispatchFactory f) {
     factory() = std::move(f);
 }
 
+DispatchFactory dispatchFactory() {
+    std::lock_guard lock(factoryMutex);
+    return factory();
+}
+
 std::unique_ptr<IDispatch> createObject(const QString& progId) {
     DispatchFactory f;
     {
         std::lock_guard lock(factoryMutex);
         f = factory();
     }
-    if (!f) throw DriverCreateError("no driver installed for " + progId.toStdString());
+    if (!f)
+        throw DriverCreateError("Драйвер ККТ не установлен: нет класса " + progId.toStdString());
     auto obj = f(progId);
-    if (!obj) throw DriverCreateError("cannot create " + progId.toStdString());
+    if (!obj) throw DriverCreateError("Не удалось создать объект " + progId.toStdString());
     return obj;
 }
 

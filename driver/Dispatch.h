@@ -87,6 +87,8 @@ class IDispatch {
 // factory of the driver in use; tests install their own.
 using DispatchFactory = std::function<std::unique_ptr<IDispatch>(const QString& progId)>;
 void setDispatchFactory(DispatchFactory factory);
+// The factory installed (empty when none), so a caller can wrap it.
+DispatchFactory dispatchFactory();
 // Throws DriverCreateError when no factory is installed or the factory cannot make the object.
 std::unique_ptr<IDispatch> createObject(const QString& progId);
 

@@ -52,13 +52,13 @@ int Fptr::openSerialAuto(const QString& comFile) {
     return open();
 }
 
-int Fptr::openTcpAuto(const QString& address) {
+int Fptr::openTcpAuto(const QString& address, int port) {
     setSingleSetting(constant(drv::names::LIBFPTR_SETTING_MODEL).toString(),
                      QString::number(c(drv::names::LIBFPTR_MODEL_ATOL_AUTO)));
     setSingleSetting(constant(drv::names::LIBFPTR_SETTING_PORT).toString(),
                      QString::number(c(drv::names::LIBFPTR_PORT_TCPIP)));
     setSingleSetting(constant(drv::names::LIBFPTR_SETTING_IPPORT).toString(),
-                     QStringLiteral("5555"));
+                     QString::number(port));
     setSingleSetting(constant(drv::names::LIBFPTR_SETTING_IPADDRESS).toString(), address);
     applySingleSettings();
     return open();

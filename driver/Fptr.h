@@ -43,7 +43,7 @@ class Fptr {
     // The settings and open of a register of any model: on the serial port `comFile` (the port
     // number), or at `address` on TCP port 5555. Returns open's result.
     int openSerialAuto(const QString& comFile);
-    int openTcpAuto(const QString& address);
+    int openTcpAuto(const QString& address, int port = 5555);
 
     void setParam(int id, const QVariant& value);
     void setParam(const QString& idName, const QVariant& value) { setParam(c(idName), value); }

@@ -101,7 +101,7 @@ World& World::instance() {
 QByteArray World::demoBenchJson() {
     initEmulatorResources();
     QFile f(QStringLiteral(":/emulator/demo-bench.json"));
-    if (!f.open(QIODevice::ReadOnly)) throw BenchError("built-in demo bench is missing");
+    if (!f.open(QIODevice::ReadOnly)) throw BenchError("Нет встроенного демонстрационного стенда");
     return f.readAll();
 }
 

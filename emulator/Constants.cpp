@@ -8,7 +8,7 @@ namespace emu {
 
 int k(std::string_view name) {
     const auto v = drv::constantValue(name);
-    if (!v) throw std::logic_error("no published driver constant " + std::string(name));
+    if (!v) throw std::logic_error("Нет опубликованной константы драйвера " + std::string(name));
     return *v;
 }
 

@@ -23,7 +23,7 @@ std::vector<Setting> loadBuiltIn(const QString& file) {
     initEmulatorDataResources();
     QFile f(QStringLiteral(":/emulator/data/") + file);
     if (!f.open(QIODevice::ReadOnly))
-        throw BenchError("built-in settings table " + file.toStdString() + " is missing");
+        throw BenchError("Нет встроенной таблицы настроек " + file.toStdString());
     QJsonParseError err;
     const auto doc = QJsonDocument::fromJson(f.readAll(), &err);
     if (err.error != QJsonParseError::NoError || !doc.isArray())

@@ -54,6 +54,13 @@ QString trimmedBy(const QString& s, bool (*blank)(QChar)) {
 
 }  // namespace
 
+ExportTable reportTable(const QString& firstCaption, const ReportRows& rows) {
+    ExportTable t;
+    t.headers = {firstCaption, kValueCaption};
+    for (const auto& row : rows) t.rows << row.cells;
+    return t;
+}
+
 QStringList textLayout(const ExportTable& table, bool oneSpaceEmptyCells) {
     const int columns = table.headers.size();
     const auto cellOf = [oneSpaceEmptyCells](const QString& text) {

@@ -6,7 +6,16 @@
 #include <QString>
 #include <QStringList>
 
+#include "info/ReportRow.h"
+
 namespace info {
+
+// Column captions of the report lists: the first column names each tab's report.
+inline const QString kKkmInfoCaption = QStringLiteral("Свойства ККМ");
+inline const QString kRegInfoCaption = QStringLiteral("Параметры регистрации");
+inline const QString kFnInfoCaption = QStringLiteral("Свойства ФН");
+inline const QString kShiftInfoCaption = QStringLiteral("Параметры смены");
+inline const QString kValueCaption = QStringLiteral("Значение");
 
 // What an export sees of a list: the visible column captions in display order and the
 // exported rows (filler rows never), one cell per visible column.
@@ -14,6 +23,9 @@ struct ExportTable {
     QStringList headers;
     QList<QStringList> rows;
 };
+
+// A two-column report as its list exports it: the captions and every row the builder made.
+ExportTable reportTable(const QString& firstCaption, const ReportRows& rows);
 
 // Text layout: header line, rule line, one line per row. Cells are joined by "  |  " and padded
 // to their column's width (the last one not), lines trimmed of blanks and cut to 999 characters.

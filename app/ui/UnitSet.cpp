@@ -17,6 +17,7 @@
 
 #include "app/DeviceRows.h"
 #include "app/IniFile.h"
+#include "app/QtTranslation.h"
 #include "app/SavedList.h"
 #include "app/ui/Page.h"
 #include "app/ui/widgets/Handled.h"
@@ -41,6 +42,7 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       windowUi_(this) {
+    installQtTranslation();  // the boxes and dialogs of Qt speak as the window does
     setObjectName("TFormSet");
     setWindowTitle(kWindowCaption);
     QFont f(QStringLiteral("Tahoma"));

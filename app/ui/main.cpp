@@ -10,7 +10,9 @@
 #include <QSocketNotifier>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
+#include "app/QtTranslation.h"
 #include "app/SavedList.h"
 #include "app/Ui.h"
 #include "app/ui/Program.h"
@@ -39,9 +41,10 @@ class Terminator {
             char c = 0;
             [[maybe_unused]] auto n = ::read(signalPipe[1], &c, 1);
             requested_ = true;
-            if (window_)
-                QCoreApplication::exit(window_->terminate() ? 0 : 1);
-            else
+            if (window_) {
+                exitCode_ = window_->terminate() ? 0 : 1;
+                QCoreApplication::exit(*exitCode_);
+            } else
                 app::TFormSet::dismissModals();
         });
         struct sigaction sa {};
@@ -63,10 +66,17 @@ class Terminator {
         return requested_;
     }
 
+    // The exit code when the close steps ran already: a signal handled while the window was
+    // being shown, before the event loop that exit() ends was running.
+    std::optional<int> ended() const {
+        return exitCode_;
+    }
+
   private:
     QSocketNotifier* notifier_ = nullptr;
     app::TFormSet* window_ = nullptr;
     bool requested_ = false;
+    std::optional<int> exitCode_;
 };
 
 // "--paths": where the program finds its files, without opening the window. The exit code is 1
@@ -87,6 +97,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--paths") == 0) return printPaths(argc, argv);
     QApplication app(argc, argv);
     Terminator terminator;
+    app::installQtTranslation();
     app::Program program;
     try {
         program = app::createProgram();
@@ -98,5 +109,6 @@ int main(int argc, char** argv) {
     }
     if (terminator.watch(program.mainWindow.get())) return program.mainWindow->terminate() ? 0 : 1;
     program.mainWindow->show();
+    if (const auto code = terminator.ended()) return *code;
     return app.exec();
 }

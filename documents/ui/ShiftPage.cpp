@@ -22,7 +22,7 @@ ShiftPage::ShiftPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     setObjectName("tabShift");
     btnShift = named<QPushButton>(this, "btnShift", ui::btnValRead);
     lvShiftInfo = named<ui::ReportList>(this, "lvShiftInfo");
-    lvShiftInfo->setColumns({{"Параметры смены", 240}, {"Значение", 300}});
+    lvShiftInfo->setColumns({{info::kShiftInfoCaption, 240}, {info::kValueCaption, 300}});
     lvShiftInfo->horizontalHeader()->setStretchLastSection(true);
     btnOpenShift = named<QPushButton>(this, "btnOpenShift", QStringLiteral("Открыть смену"));
     btnCloseShift = named<QPushButton>(this, "btnCloseShift", QStringLiteral("Закрыть смену"));

@@ -94,7 +94,7 @@ void DriverThread::run(const std::function<void()>& call) {
     job->call = call;
     {
         std::lock_guard lock(mutex_);
-        if (stopping_) throw std::logic_error("the driver thread has ended");
+        if (stopping_) throw std::logic_error("Драйвер ККТ уже выгружен");
         queue_.push_back(job);
     }
     wake_.notify_one();

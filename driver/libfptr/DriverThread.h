@@ -5,7 +5,9 @@
 // synchronous: run() returns when the call has been made. The program's main thread waits in
 // a local event loop that leaves user input queued (QEventLoop::ExcludeUserInputEvents):
 // repaints, timers and queued signals go on, clicks and keys wait until the call is over, so
-// no handler of the user can start in the middle of another. Other threads simply block.
+// no handler of the user can start in the middle of another. The window decides their fate
+// afterwards: a walk that keeps the window alive takes them at its next turn, and what is still
+// queued when the handler ends is dropped. Other threads simply block.
 //
 // A timer or queued slot that runs during the wait and calls the driver itself is served after
 // the call in progress, in order, and waits plainly (no event loop inside the event loop).

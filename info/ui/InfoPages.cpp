@@ -11,6 +11,7 @@
 #include "info/DeviceStatusReport.h"
 #include "info/FnReport.h"
 #include "info/RegistrationReport.h"
+#include "info/ReportExport.h"
 #include "info/ui/ListExport.h"
 #include "service/Maintenance.h"
 
@@ -22,7 +23,7 @@ ui::ReportList* buildReportTab(QWidget* page, const char* listName, const QStrin
                                const QList<QPushButton*>& buttons) {
     auto* list = new ui::ReportList(page);
     list->setObjectName(listName);
-    list->setColumns({{firstCaption, 240}, {QStringLiteral("Значение"), 300}});
+    list->setColumns({{firstCaption, 240}, {kValueCaption, 300}});
     list->horizontalHeader()->setStretchLastSection(true);
     auto* row = new QHBoxLayout;
     for (auto* b : buttons) row->addWidget(b);
@@ -46,7 +47,7 @@ KkmInfoPage::KkmInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
     btnGetKKMinfo = button(this, "btnGetKKMinfo", ui::btnValRead);
     btnSaveKKMInfo = button(this, "btnSaveKKMInfo", QStringLiteral("Сохранить в файл"));
     btnKKMreport = button(this, "btnKKMreport", QStringLiteral("Печать отчета"));
-    lvKKMinfo = buildReportTab(this, "lvKKMinfo", QStringLiteral("Свойства ККМ"),
+    lvKKMinfo = buildReportTab(this, "lvKKMinfo", kKkmInfoCaption,
                                {btnGetKKMinfo, btnSaveKKMInfo, btnKKMreport});
     connect(btnGetKKMinfo, &QPushButton::clicked, this,
             ui::atEdge(this, &KkmInfoPage::btnGetKKMinfoClick));
@@ -68,8 +69,7 @@ RegInfoPage::RegInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
     setObjectName("tabRegInfo");
     btnGetReginfo = button(this, "btnGetReginfo", ui::btnValRead);
     btnSaveRegInfo = button(this, "btnSaveRegInfo", QStringLiteral("Сохранить в файл"));
-    lvRegInfo = buildReportTab(this, "lvRegInfo", QStringLiteral("Параметры регистрации"),
-                               {btnGetReginfo, btnSaveRegInfo});
+    lvRegInfo = buildReportTab(this, "lvRegInfo", kRegInfoCaption, {btnGetReginfo, btnSaveRegInfo});
     connect(btnGetReginfo, &QPushButton::clicked, this,
             ui::atEdge(this, &RegInfoPage::btnGetReginfoClick));
     connect(btnSaveRegInfo, &QPushButton::clicked, this,
@@ -80,8 +80,7 @@ FnInfoPage::FnInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     setObjectName("tabFNinfo");
     btnGetFNinfo = button(this, "btnGetFNinfo", ui::btnValRead);
     btnSaveFNInfo = button(this, "btnSaveFNInfo", QStringLiteral("Сохранить в файл"));
-    lvFNinfo = buildReportTab(this, "lvFNinfo", QStringLiteral("Свойства ФН"),
-                              {btnGetFNinfo, btnSaveFNInfo});
+    lvFNinfo = buildReportTab(this, "lvFNinfo", kFnInfoCaption, {btnGetFNinfo, btnSaveFNInfo});
     connect(btnGetFNinfo, &QPushButton::clicked, this,
             ui::atEdge(this, &FnInfoPage::btnGetFNinfoClick));
     connect(btnSaveFNInfo, &QPushButton::clicked, this,

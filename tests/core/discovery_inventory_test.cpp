@@ -74,8 +74,8 @@ TEST(DiscoveryPortInventory, InventoryLinesAndClassification) {
     EXPECT_TRUE(lone.eouPorts.isEmpty());
     EXPECT_EQ(classifyPort(inv, "COM14").kind, PortKind::None);
     EXPECT_EQ(classifyPort(inv, "COM15").kind, PortKind::None);
-    // plain substring test: COM1 matches the caption of COM12 (and COM14, COM15; the last wins)
-    EXPECT_EQ(classifyPort(inv, "COM1").kind, PortKind::Kkm);
+    // COM1 is named by no caption: those of COM12, COM14 and COM15 only begin with its name
+    EXPECT_EQ(classifyPort(inv, "COM1").kind, PortKind::None);
 }
 
 TEST(DiscoveryPortInventory, SpeedAndBusyFromThePc) {

@@ -4,7 +4,9 @@
 
 #include "app/ui/widgets/Conventions.h"
 #include "discovery/ui/ConnectPage.h"
+#include "emulator/Bench.h"
 #include "emulator/VirtualPc.h"
+#include "tests/gui/test_info_support.h"
 #include "tests/support/GuiHarness.h"
 
 using testing_support::GuiHarness;
@@ -215,6 +217,52 @@ class TestWindowConventions : public QObject {
         h.close();
         const QStringList terminated = vpc->actions().filter("terminate").mid(before);
         QCOMPARE(terminated, QStringList({"terminate 5150"}));  // the first one only
+    }
+
+    // Two more clicks while a slow register works on the first one run nothing afterwards, on
+    // a button that stays enabled and on one that shows "Подождите...".
+    void clicksDuringAnOperationAreDropped_data() {
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("test receipt") << "tabKlishe"
+                                      << "btnTestCheck"
+                                      << "beginNonfiscalDocument";
+        QTest::newRow("settings save") << "tabSet"
+                                       << "btnSetSave"
+                                       << "commitSettings";
+    }
+    void clicksDuringAnOperationAreDropped() {
+        QFETCH(QString, tab);
+        QFETCH(QString, button);
+        QFETCH(QString, call);
+        GuiHarness h;
+        QVERIFY(info_test::connectTo(h, "5"));
+        h.selectTab(tab);
+        emu::World::instance().reg(0)->latencyMs = 150;
+        {
+            const auto outside = h.clickFromOutside(button, {60, 120});
+            h.click(button);
+        }
+        QTest::qWait(500);  // the held clicks would have run by now
+        QCOMPARE(h.driverCalls().count(call), 1);
+    }
+
+    // Qt's own boxes, file dialogs and network errors speak Russian.
+    void qtTextsAreRussian() {
+        GuiHarness h;
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, h.window());
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QString("&Да"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), QString("&Нет"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("Отмена"));
+        QFileDialog dialog(h.window());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        QCOMPARE(buttons->button(QDialogButtonBox::Open)->text(), QString("&Открыть"));
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QString("Отмена"));
+        QCOMPARE(QCoreApplication::translate("QHttp", "Insecure redirect"),
+                 QString("Небезопасное перенаправление"));
     }
 };
 

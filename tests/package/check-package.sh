@@ -5,6 +5,7 @@
 #   check-package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -23,7 +24,7 @@ echo "package: $(basename "$deb")"
 # The package's fields and files.
 dpkg-deb --field "$deb" Package Version Architecture Depends Section
 depends=$(dpkg-deb --field "$deb" Depends)
-for lib in libqt6widgets6 libqt6network6 libqt6core6 fonts-dejavu-core; do
+for lib in libqt6widgets6 libqt6network6 libqt6core6 fonts-dejavu-core qt6-translations-l10n; do
   grep -q "$lib" <<<"$depends" || fail "the .deb does not depend on $lib: $depends"
 done
 dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >deb-files.txt
@@ -35,7 +36,9 @@ for f in /usr/bin/velmor-kkt /usr/lib/velmor-kkt/velmor-kkt /usr/lib/velmor-kkt/
          /usr/share/icons/hicolor/scalable/apps/ru.velmor.kkt.svg \
          /usr/share/icons/hicolor/48x48/apps/ru.velmor.kkt.png \
          /usr/share/doc/velmor-kkt/copyright /usr/share/doc/velmor-kkt/changelog.gz \
-         /usr/share/man/man1/velmor-kkt.1.gz; do
+         /usr/share/man/man1/velmor-kkt.1.gz /usr/share/man/man1/velmor-kkt-cli.1.gz \
+         /usr/bin/velmor-kkt-cli /usr/lib/velmor-kkt/velmor-kkt-cli \
+         /usr/share/bash-completion/completions/velmor-kkt-cli; do
   grep -qx "$f" deb-files.txt || fail "$f is not in the .deb"
 done
 
@@ -99,6 +102,19 @@ grep -qx "settings file: $home/.config/velmor-kkt/set.ini (created at the first 
   fail "the settings file is not in the user's folder"
 grep -q "^catalogue pf/set5x.ini: [0-9]* settings" <<<"$paths" || fail "catalogue not found"
 grep -qx "handle listing Com/hs: found" <<<"$paths" || fail "hs not found"
+
+# The command-line program beside it: without Qt Widgets, it reads the three-register bench
+# through the installed program's own driver choice.
+cli="$work/root/usr/bin/velmor-kkt-cli"
+"$cli" --help | grep -q '^Usage: velmor-kkt-cli' || fail "velmor-kkt-cli --help"
+if readelf -d "$work/root/usr/lib/velmor-kkt/velmor-kkt-cli" | grep -q libQt6Widgets; then
+  fail "velmor-kkt-cli links Qt Widgets"
+fi
+cp "$here/../data/cli/bench.json" "$work/cli-bench.json"
+chmod 644 "$work/cli-bench.json"
+fn=$(VELMOR_BENCH="$work/cli-bench.json" "${as_user[@]}" "$cli" fn --port COM5 --format json) ||
+  fail "velmor-kkt-cli fn: $fn"
+grep -q '"fnSerialNumber":"7380440700000001"' <<<"$fn" || fail "velmor-kkt-cli fn gave $fn"
 
 # Starts the installed program as "$@" with HOME=$1's folder, lets it come up and ends it with
 # SIGTERM; its settings must then be in that home's configuration folder.

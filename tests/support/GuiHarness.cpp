@@ -1,5 +1,7 @@
 #include "tests/support/GuiHarness.h"
 
+#include <qpa/qwindowsysteminterface.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,6 +71,23 @@ void GuiHarness::close() {
 void GuiHarness::click(const QString& buttonName) {
     auto* b = find<QAbstractButton>(buttonName);
     QTest::mouseClick(b, Qt::LeftButton);
+}
+
+std::jthread GuiHarness::clickFromOutside(const QString& buttonName, QList<int> afterMs) {
+    auto* b = find<QAbstractButton>(buttonName);
+    QWindow* target = window()->windowHandle();
+    const QPointF at = b->mapTo(window(), b->rect().center());
+    const QPointF global = b->mapToGlobal(b->rect().center());
+    return std::jthread([target, at, global, afterMs] {
+        const auto start = std::chrono::steady_clock::now();
+        for (int ms : afterMs) {
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(ms));
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                target, at, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                target, at, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+        }
+    });
 }
 
 void GuiHarness::selectTab(const QString& tabName) {

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QtWidgets>
 #include <memory>
+#include <thread>
 
 #include "app/ui/Program.h"
 #include "app/ui/UnitSet.h"
@@ -49,6 +50,10 @@ class GuiHarness {
         return w;
     }
     void click(const QString& buttonName);
+    // Clicks on the button as a display's input comes in while the program is busy: from
+    // another thread, each `afterMs` after this call, queued for the program's event loop. The
+    // returned thread ends after the last click (and is waited for when destroyed).
+    std::jthread clickFromOutside(const QString& buttonName, QList<int> afterMs);
     void selectTab(const QString& tabName);
     QStringList memo(const QString& name = QStringLiteral("mmoInfo"));
     ui::ReportList* list(const QString& name);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "app/ui/widgets/Handled.h"
 #include "app/ui/widgets/MessageBox.h"
 
 namespace ui {
@@ -19,6 +20,8 @@ BusyButton::BusyButton(QAbstractButton* button, IUi& ui, std::optional<QString> 
 
 BusyButton::~BusyButton() {
     if (!button_) return;
+    // clicks made while it was busy are not run now that it is enabled again
+    if (!std::uncaught_exceptions()) dropQueuedInput();
     button_->setEnabled(true);
     button_->setText(caption_);
 }
