@@ -374,15 +374,13 @@ std::shared_ptr<Register> Register::read(const JsonReader& r) {
         // (it may list documents that stand for generated ones) is kept.
         const auto& end = g.archive.generator()->endState();
         if (end.lastShift > 0) {
-            if (!shift.has("number")) g.shift.number = end.lastShift;
-            if (!shift.has("state")) g.shift.state = end.shiftOpen ? 1 : 0;
-            if (!shift.has("receipts"))
-                g.shift.receipts = end.shiftOpen ? end.receiptsInLastShift : 0;
+            g.shift.number = end.lastShift;
+            g.shift.state = end.shiftOpen ? 1 : 0;
+            g.shift.receipts = end.shiftOpen ? end.receiptsInLastShift : 0;
             if (!shift.has("expiresAt"))
                 g.shift.expiresAt =
                     QDateTime::fromSecsSinceEpoch(end.lastShiftOpened + 24 * 3600, Qt::UTC);
-            if (end.shiftOpen && g.shift.state == 1 && g.shift.number == end.lastShift &&
-                !counters.has("receiptCount") && !counters.has("paymentSum"))
+            if (end.shiftOpen && !counters.has("receiptCount") && !counters.has("paymentSum"))
                 countOpenShift(g.archive, g.counters);
         }
         if (!fn.has("lastRegistration"))

@@ -58,7 +58,12 @@ QByteArray readAll(const QString& path) {
 // The USB register with its shift closed (number 42) and 200 in the drawer.
 void useClosedShift() {
     useBenchWith(0, [](QJsonObject& r) {
-        r["shift"] = QJsonObject{{"state", 0}, {"number", 42}, {"receipts", 0}};
+        // the storage ends with the closing of shift 42
+        auto fn = r["fn"].toObject();
+        auto archive = fn["archive"].toObject();
+        archive["size"] = 216;
+        fn["archive"] = archive;
+        r["fn"] = fn;
         r["counters"] = QJsonObject{{"cashSum", 200}};
     });
 }
