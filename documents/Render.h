@@ -81,6 +81,9 @@ struct Rendering {
     QString text() const { return lines.join(u'\n'); }
 };
 
+// The widest receipt line of the registers, in characters: the view shows at least this much.
+constexpr int kWidestReceiptLine = 48;
+
 // The longest run of "=" the view shows on one line, at most 500: `measure` gives the drawn
 // width of a text in the view's font, `clientWidth` is the view's client width in the same unit.
 int separatorLength(const std::function<int(const QString&)>& measure, int clientWidth);

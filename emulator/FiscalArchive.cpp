@@ -51,8 +51,17 @@ std::optional<DocumentFacts> FiscalArchive::facts(int number) const {
         it != listedTickets_.end() && !appended_.count(number))
         f.ticket = it->second;
     else
-        f.ticket = number <= lastNumber() - notSent_;
+        f.ticket = number <= lastNumber() - notSent();
     return f;
+}
+
+int FiscalArchive::notSent() const {
+    return std::clamp(notSent_, 0, lastNumber());
+}
+
+int FiscalArchive::firstNotSent() const {
+    const int count = notSent();
+    return count > 0 ? lastNumber() - count + 1 : 0;
 }
 
 int FiscalArchive::lastReceiptNumber() const {
@@ -84,6 +93,7 @@ int FiscalArchive::append(QJsonObject documentTlv, const QString& moment) {
     if (!documentTlv.contains(QStringLiteral("short")))
         documentTlv.insert(QStringLiteral("short"), false);
     appended_[number] = documentTlv;
+    ++notSent_;
     return number;
 }
 

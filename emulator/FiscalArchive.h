@@ -34,8 +34,12 @@ class FiscalArchive {
     void list(int number, const QJsonObject& documentTlv, std::optional<bool> ticket);
     // The last number the register reports when the bench lists only a few documents.
     void setReportedLast(int number) { reportedLast_ = number; }
-    // How many of the last documents the operator has not confirmed yet.
+    // How many of the last documents the operator has not confirmed yet; each appended document
+    // adds one (the register sends nothing).
     void setNotSent(int count) { notSent_ = count; }
+    int notSent() const;
+    // Number of the first document the operator has not confirmed, 0 when none.
+    int firstNotSent() const;
     void setSeed(quint64 seed) { seed_ = seed; }
 
     // Number of the last document (0 for an empty archive).

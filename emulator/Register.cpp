@@ -117,6 +117,45 @@ void readReceipt(const JsonReader& receipt, OpenReceipt& out) {
     out.change = receipt.number("change", roundedMoney(std::max(0.0, paid - out.sum)));
 }
 
+// The receipt type of an archived receipt, correction or BSO (by its 1054).
+int receiptTypeOf(const QJsonObject& tlv) {
+    using namespace drv::names;
+    const bool correction =
+        tlv.value(QStringLiteral("fiscalDocumentType")).toString().endsWith(u"orrection");
+    switch (tlv.value(QStringLiteral("1054")).toInt()) {
+        case 1:
+            return k(correction ? LIBFPTR_RT_SELL_CORRECTION : LIBFPTR_RT_SELL);
+        case 2:
+            return k(correction ? LIBFPTR_RT_SELL_RETURN_CORRECTION : LIBFPTR_RT_SELL_RETURN);
+        case 3:
+            return k(correction ? LIBFPTR_RT_BUY_CORRECTION : LIBFPTR_RT_BUY);
+        default:
+            return k(correction ? LIBFPTR_RT_BUY_RETURN_CORRECTION : LIBFPTR_RT_BUY_RETURN);
+    }
+}
+
+// The open shift's receipt counts and payment sums as its archived receipts give them.
+void countOpenShift(const FiscalArchive& archive, Counters& counters) {
+    using namespace drv::names;
+    for (int n = archive.lastNumber(); n > 0; --n) {
+        const auto tlv = archive.document(n);
+        if (!tlv) break;
+        const QString kind = tlv->value(QStringLiteral("fiscalDocumentType")).toString();
+        if (kind == u"openShift") break;
+        if (!FiscalArchive::isReceiptType(kind)) continue;
+        const int type = receiptTypeOf(*tlv);
+        counters.receiptCount[type] += 1;
+        const std::pair<const char*, const char*> payments[] = {
+            {"1031", LIBFPTR_PT_CASH}, {"1081", LIBFPTR_PT_ELECTRONICALLY}};
+        for (const auto& [tag, paymentType] : payments) {
+            const double sum = tlv->value(QLatin1String(tag)).toDouble();
+            if (sum == 0) continue;
+            const QString key = QStringLiteral("%1/%2").arg(type).arg(k(paymentType));
+            counters.paymentSum[key] = roundedMoney(counters.paymentSum.value(key) + sum);
+        }
+    }
+}
+
 }  // namespace
 
 double roundedMoney(double roubles) {
@@ -136,6 +175,41 @@ int ffdFormatCode(int value) {
         default:
             return value;
     }
+}
+
+QDateTime Register::wallTime(const QDateTime& moment) const {
+    if (!moment.isValid()) return {};
+    const QDateTime own = moment.toOffsetFromUtc(utcOffsetSeconds);
+    return QDateTime(own.date(), own.time());
+}
+
+QDateTime Register::momentOfWall(const QDateTime& wall) const {
+    if (!wall.isValid()) return {};
+    return QDateTime(wall.date(), wall.time(), Qt::OffsetFromUTC, utcOffsetSeconds);
+}
+
+Register::NotSent Register::notSent() const {
+    NotSent n{archive.notSent(), storage.notSentFirstDocNumber, storage.notSentFirstDocDateTime};
+    if (const auto first = archive.facts(archive.firstNotSent())) {
+        n.firstNumber = first->number;
+        n.firstMoment = drv::parseIsoDateTime(first->momentText);
+    }
+    return n;
+}
+
+QJsonObject Register::ofdExchangeAnswer() const {
+    QJsonObject exchange = ofdExchange;
+    QJsonObject status = exchange.value(QStringLiteral("status")).toObject();
+    const NotSent n = notSent();
+    status.insert(QStringLiteral("notSentCount"), n.count);
+    if (n.firstNumber > 0) {
+        status.insert(QStringLiteral("notSentFirstDocNumber"), n.firstNumber);
+        status.insert(
+            QStringLiteral("notSentFirstDocDateTime"),
+            ArchiveGenerator::isoMoment(n.firstMoment.toSecsSinceEpoch(), utcOffsetSeconds));
+    }
+    exchange.insert(QStringLiteral("status"), status);
+    return exchange;
 }
 
 QString Register::momentNow() const {
@@ -296,17 +370,23 @@ std::shared_ptr<Register> Register::read(const JsonReader& r) {
         if (!g.serial.isEmpty()) id.deviceSerial = g.serial;
         id.utcOffsetSeconds = g.utcOffsetSeconds;
         g.archive.setGenerator(std::make_unique<ArchiveGenerator>(spec, id));
-        // The register stands where its archive ends.
+        // The register stands where its archive ends; an expiry or registration the bench gives
+        // (it may list documents that stand for generated ones) is kept.
         const auto& end = g.archive.generator()->endState();
         if (end.lastShift > 0) {
             g.shift.number = end.lastShift;
             g.shift.state = end.shiftOpen ? 1 : 0;
             g.shift.receipts = end.shiftOpen ? end.receiptsInLastShift : 0;
-            g.shift.expiresAt =
-                QDateTime::fromSecsSinceEpoch(end.lastShiftOpened + 24 * 3600, Qt::UTC);
+            if (!shift.has("expiresAt"))
+                g.shift.expiresAt =
+                    QDateTime::fromSecsSinceEpoch(end.lastShiftOpened + 24 * 3600, Qt::UTC);
+            if (end.shiftOpen && !counters.has("receiptCount") && !counters.has("paymentSum"))
+                countOpenShift(g.archive, g.counters);
         }
-        g.lastRegistration = {end.lastRegistrationNumber, end.registrations,
-                              QDateTime::fromSecsSinceEpoch(end.lastRegistrationMoment, Qt::UTC)};
+        if (!fn.has("lastRegistration"))
+            g.lastRegistration = {
+                end.lastRegistrationNumber, end.registrations,
+                QDateTime::fromSecsSinceEpoch(end.lastRegistrationMoment, Qt::UTC)};
     }
     const JsonReader answers = r.child("jsonAnswers");
     for (auto it = answers.object().begin(); it != answers.object().end(); ++it) {

@@ -170,8 +170,24 @@ struct Register {
 
     std::mutex mutex;
 
-    // The register's clock: the PC's plus the offset.
-    QDateTime clock() const { return QDateTime::currentDateTime().addSecs(clockOffsetSeconds); }
+    // The register's clock: the PC's plus the offset, as a moment.
+    QDateTime clock() const { return QDateTime::currentDateTimeUtc().addSecs(clockOffsetSeconds); }
+    // A moment as the register shows it: the wall time of its own time zone (utcOffset),
+    // whatever the PC's zone, handed out as a local date-time the way the driver does.
+    QDateTime wallTime(const QDateTime& moment) const;
+    QDateTime wallClock() const { return wallTime(clock()); }
+    // The moment the register's clock shows `wall` (a date and time read in its own zone).
+    QDateTime momentOfWall(const QDateTime& wall) const;
+    // The documents the operator has not confirmed: their count and the first one, as the
+    // archive holds it (the bench's values when the archive can't answer that document).
+    struct NotSent {
+        int count = 0;
+        int firstNumber = 0;
+        QDateTime firstMoment;
+    };
+    NotSent notSent() const;
+    // The ofdExchangeStatus answer: the bench's, with the unconfirmed documents as above.
+    QJsonObject ofdExchangeAnswer() const;
     // The register's clock as a document moment ("2021-03-04T12:34:00+03:00").
     QString momentNow() const;
     bool isP5() const { return platform.startsWith(QLatin1Char('5')); }

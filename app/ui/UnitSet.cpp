@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLayout>
 #include <QMenu>
 #include <QScreen>
@@ -40,7 +41,7 @@ namespace app {
 TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       windowUi_(this) {
     installQtTranslation();  // the boxes and dialogs of Qt speak as the window does
     setObjectName("TFormSet");
@@ -48,9 +49,6 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     QFont f(QStringLiteral("Tahoma"));
     f.setPixelSize(12);
     setFont(f);
-    setFixedSize(kClientWidth, kClientHeight);
-    if (auto* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 
     // 1. program directory
     session_ = new Session(
@@ -68,6 +66,11 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
             }));
     // 2. the debug privilege has no counterpart here: reading /proc needs none.
     createPages();
+    // The pages are laid out for any size from their own minimum on; this is the size the
+    // window opens with.
+    resize(kClientWidth, kClientHeight);
+    if (auto* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     // 3. system menu item "Поверх всех окон" (command 1000)
     actStayOnTop = new QAction(QStringLiteral("Поверх всех окон"), this);
     actStayOnTop->setObjectName("actStayOnTop");
@@ -103,7 +106,6 @@ TFormSet::~TFormSet() = default;
 void TFormSet::createPages() {
     pgcSet = new QTabWidget(this);
     pgcSet->setObjectName("pgcSet");
-    pgcSet->setGeometry(0, 0, kClientWidth + 2, kClientHeight);
     // all nine tabs stay in view, as on the original's Tahoma font
     pgcSet->setUsesScrollButtons(false);
     pgcSet->tabBar()->setElideMode(Qt::ElideNone);
@@ -126,9 +128,14 @@ void TFormSet::createPages() {
 
     mmoServ = new ui::Memo(this);
     mmoServ->setObjectName("mmoServ");
-    mmoServ->setGeometry(kClientWidth + 8, 8, 400, kClientHeight - 16);
+    mmoServ->setFixedWidth(kServiceViewWidth);
     mmoServ->hide();
     mmoServ->setLog(&serviceLog_);
+    auto* l = new QHBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(kServiceViewGap);
+    l->addWidget(pgcSet, 1);
+    l->addWidget(mmoServ);
 }
 
 QList<QAbstractButton*> TFormSet::readButtons() const {
@@ -253,13 +260,16 @@ void TFormSet::dismissModals() {
 }
 
 void TFormSet::toggleServiceView() {
-    if (mmoServ->isHidden()) {
-        mmoServ->show();
-        setFixedWidth(mmoServ->width() + 2 * mmoServ->x() - pgcSet->width() + 3);
-    } else {
-        mmoServ->hide();
-        setFixedWidth(pgcSet->width() - 2);
-    }
+    // The service view stands right of the pages, which keep their width: the window grows by
+    // the view and its gaps, and shrinks back when it is hidden.
+    const bool show = mmoServ->isHidden();
+    const int extra = kServiceViewWidth + 2 * kServiceViewGap + 3;
+    const int target = width() + (show ? extra : -extra);  // before the minimum follows the view
+    layout()->setContentsMargins(0, 0, show ? kServiceViewGap + 3 : 0, 0);
+    mmoServ->setVisible(show);
+    layout()->invalidate();
+    layout()->activate();
+    if (!isMaximized() && !isFullScreen()) resize(target, height());
 }
 
 void TFormSet::openEouFolder() {

@@ -51,6 +51,8 @@ class TFormSet : public QWidget {
   public:
     static constexpr int kClientWidth = 698;
     static constexpr int kClientHeight = 672;
+    static constexpr int kServiceViewWidth = 400;
+    static constexpr int kServiceViewGap = 6;
 
     // `progdir` overrides the program directory (tests); empty: the executable's directory.
     explicit TFormSet(platform::IPc& pc, const QString& progdir = {}, QWidget* parent = nullptr);

@@ -72,7 +72,7 @@ QLineEdit* offsetEdit(QWidget* parent, const char* name, int maxLength) {
     e->setMaxLength(maxLength);
     e->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
-    e->setFixedWidth(40);
+    e->setFixedWidth(ui::editWidthFor(e, QString(maxLength, u'0')));
     return e;
 }
 
@@ -134,6 +134,7 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     tl->addWidget(chkKlisheOffsetTop, 4, 0);
     tl->addWidget(edtKlisheTopOffset, 4, 1);
     tl->addWidget(btnKlisheBold, 5, 0, 1, 2);
+    tl->setColumnStretch(2, 1);  // the boxes stay beside their captions on a wide page
 
     grpPic = named<QGroupBox>(this, "grpPic", QStringLiteral("Картинка"));
     rbKlisheLeftPic =
@@ -156,6 +157,7 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     gl->addWidget(edtKlisheLeftOffsetPic, 3, 1);
     gl->addWidget(chkKlisheOffsetTopPic, 4, 0);
     gl->addWidget(edtKlisheTopOffsetPic, 4, 1);
+    gl->setColumnStretch(2, 1);
 
     GroupBox5 = named<QGroupBox>(this, "GroupBox5", QStringLiteral("Картинки в памяти ККМ"));
     cbbPicNums = named<QComboBox>(GroupBox5, "cbbPicNums");
@@ -191,13 +193,14 @@ KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx,
     top->addStretch(1);
     top->addWidget(rbKlisheMode);
     top->addWidget(rbFooterMode);
-    auto* lists = new QVBoxLayout;
+    // the lines and the pictures beside them; the formatting of the selected line below
+    auto* lists = new QHBoxLayout;
     lists->addWidget(lvKlishe, 1);
     lists->addWidget(lvFooter, 1);
+    lists->addWidget(GroupBox5);
     auto* groups = new QHBoxLayout;
-    groups->addWidget(grpText);
-    groups->addWidget(grpPic);
-    groups->addWidget(GroupBox5);
+    groups->addWidget(grpText, 1);
+    groups->addWidget(grpPic, 1);
     auto* bottom = new QHBoxLayout;
     for (auto* b : {btnKlisheSave, btnKlisheOpen, btnPrintKlishe, btnTestCheck})
         bottom->addWidget(b);

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QFormLayout>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -70,7 +72,15 @@ CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     mono.setPixelSize(13);
     mmoChekFormat->setFont(mono);
     clearView();
+    // room for the widest receipt line beside the vertical scroll bar
+    mmoChekFormat->setMinimumWidth(
+        QFontMetrics(mono).horizontalAdvance(QString(kWidestReceiptLine, u'=')) +
+        2 * int(mmoChekFormat->document()->documentMargin()) + 2 * mmoChekFormat->frameWidth() +
+        mmoChekFormat->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, mmoChekFormat));
 
+    // the arrows as narrow as they are high and a half, the boxes between them wide
+    for (auto* b : {btnCheckPrev, btnCheckNext, btnShiftPrev, btnShiftNext})
+        b->setFixedWidth(b->sizeHint().height() * 3 / 2);
     auto* numberRow = new QHBoxLayout;
     numberRow->addWidget(btnCheckPrev);
     numberRow->addWidget(edtCheckNumCheck, 1);
@@ -79,26 +89,29 @@ CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     dateRow->addWidget(btnShiftPrev);
     dateRow->addWidget(dtpCheck, 1);
     dateRow->addWidget(btnShiftNext);
+    // A narrow column of controls, each caption above its box, leaves the width to the view.
     auto* form = new QFormLayout;
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows);
     form->addRow(btnCheck);
     form->addRow(QStringLiteral("Текущий чек в ККМ:"), edtCheckCurState);
-    auto* receiptRow = new QHBoxLayout;
-    for (auto* b : {btnCheckGetOpened, btnCheckClose, btnCheckCancel, btnCheckDopechatat})
-        receiptRow->addWidget(b);
-    form->addRow(receiptRow);
+    auto* receiptRows = new QGridLayout;
+    receiptRows->addWidget(btnCheckGetOpened, 0, 0);
+    receiptRows->addWidget(btnCheckClose, 0, 1);
+    receiptRows->addWidget(btnCheckCancel, 1, 0);
+    receiptRows->addWidget(btnCheckDopechatat, 1, 1);
+    form->addRow(receiptRows);
     form->addRow(QStringLiteral("Документы в ФН:"), edtCheckFirstDate);
-    form->addRow(QString(), edtCheckLastDate);
+    form->addRow(edtCheckLastDate);
     form->addRow(QStringLiteral("Всего документов в ФН:"), edtCheckLstNum);
     form->addRow(numberRow);
     form->addRow(btnCheckSowCheck);
     form->addRow(chkCheckIncFiscalinfo);
     form->addRow(dateRow);
     form->addRow(btnCheckSearch);
-    auto* printRow = new QHBoxLayout;
-    printRow->addWidget(Button6);
-    printRow->addWidget(btnSaveCheck);
-    form->addRow(printRow);
+    form->addRow(Button6);
+    form->addRow(btnSaveCheck);
     auto* panel = new QVBoxLayout(Panel7);
+    panel->setContentsMargins(0, 0, 0, 0);
     panel->addLayout(form);
     panel->addStretch();
     auto* l = new QHBoxLayout(this);

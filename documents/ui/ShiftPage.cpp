@@ -32,10 +32,12 @@ ShiftPage::ShiftPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     edtShiftCash = named<QLineEdit>(this, "edtShiftCash");
     edtShiftCash->setAlignment(Qt::AlignRight);
     edtShiftCash->setText(QStringLiteral("100,00"));
+    edtShiftCash->setFixedWidth(ui::editWidthFor(edtShiftCash, QStringLiteral("9999999,99")));
     edtShiftCash->installEventFilter(this);
     btnSaveShiftinfo =
         named<QPushButton>(this, "btnSaveShiftinfo", QStringLiteral("Сохранить в файл"));
 
+    // the report's buttons and the shift's under the list, the cash operations below them
     auto* row = new QHBoxLayout;
     row->addWidget(btnShift);
     row->addWidget(btnSaveShiftinfo);
@@ -43,12 +45,15 @@ ShiftPage::ShiftPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, p
     row->addWidget(btnOpenShift);
     row->addWidget(btnCloseShift);
     row->addWidget(btnShiftXreport);
-    row->addWidget(edtShiftCash);
-    row->addWidget(btnShiftCashIn);
-    row->addWidget(btnShiftCashOut);
+    auto* cash = new QHBoxLayout;
+    cash->addStretch();
+    cash->addWidget(edtShiftCash);
+    cash->addWidget(btnShiftCashIn);
+    cash->addWidget(btnShiftCashOut);
     auto* l = new QVBoxLayout(this);
     l->addWidget(lvShiftInfo, 1);
     l->addLayout(row);
+    l->addLayout(cash);
 
     connect(btnShift, &QPushButton::clicked, this, ui::atEdge(this, [this] { btnShiftClick(); }));
     connect(btnOpenShift, &QPushButton::clicked, this,

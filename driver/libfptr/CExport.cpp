@@ -216,7 +216,9 @@ VELMOR_C int libfptr_get_param_str(void* h, int id, wchar_t* buf, int size) {
 VELMOR_C void libfptr_get_param_datetime(void* h, int id, int* year, int* month, int* day,
                                          int* hour, int* minute, int* second) {
     const auto r = call(h, QStringLiteral("getParamDateTime"), {id});
-    const QDateTime dt = r ? r->toDateTime().toLocalTime() : QDateTime();
+    // the date and time as the object gives them: the register's own clock, never moved to the
+    // PC's time zone
+    const QDateTime dt = r ? r->toDateTime() : QDateTime();
     const bool valid = dt.isValid();
     const QDate d = dt.date();
     const QTime t = dt.time();

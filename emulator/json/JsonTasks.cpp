@@ -364,9 +364,9 @@ int journalTask(Task& t) {
 int ofdExchangeReportTask(Task& t) {
     if (!t.login()) return t.stepFailure();
     if (const int fault = printerFault(t.r)) return t.c.fail(fault);
-    const QJsonObject status = t.r.ofdExchange.value(QStringLiteral("status")).toObject();
+    const QJsonObject status = t.r.ofdExchangeAnswer().value(QStringLiteral("status")).toObject();
     QJsonObject doc{{QStringLiteral("fiscalDocumentType"), QStringLiteral("ofdExchangeStatus")},
-                    {QStringLiteral("1097"), t.r.storage.notSentCount}};
+                    {QStringLiteral("1097"), t.r.archive.notSent()}};
     if (!t.r.operatorName.isEmpty()) doc.insert(QStringLiteral("1021"), t.r.operatorName);
     const int number = t.r.archive.append(doc, t.r.momentNow());
     t.r.journal->append(QStringLiteral("report"), QStringLiteral("ОТЧЕТ О СОСТОЯНИИ РАСЧЕТОВ"),

@@ -141,7 +141,8 @@ int doPoweroff(Call& c) {
 int doWriteDateTime(Call& c) {
     const QDateTime want = c.in(LIBFPTR_PARAM_DATE_TIME).toDateTime();
     if (!want.isValid()) return c.fail(LIBFPTR_ERROR_NO_REQUIRED_PARAM);
-    c.reg().clockOffsetSeconds = QDateTime::currentDateTime().secsTo(want);
+    // the date and time as the register will show them, in its own time zone
+    c.reg().clockOffsetSeconds = QDateTime::currentDateTimeUtc().secsTo(c.reg().momentOfWall(want));
     return c.ok();
 }
 

@@ -1,5 +1,6 @@
 // What the register refuses when asked to print a barcode: a type it doesn't know, data the
-// symbology can't encode or that doesn't fit on the tape, and geometry out of range.
+// symbology can't encode (a wrong check digit, more than the QR version and level hold) or that
+// doesn't fit on the tape at the scale asked, and geometry out of range.
 #include <QRegularExpression>
 
 #include "emulator/ops/Call.h"
@@ -41,22 +42,51 @@ std::optional<int> number(const Call& c, std::string_view param, int fallback) {
     return int(*n);
 }
 
+// The check digit of a GS1 number (EAN, UPC) of `digits`: weights 3 and 1 from the right.
+int checkDigit(QStringView digits) {
+    int sum = 0;
+    for (qsizetype i = 0; i < digits.size(); ++i)
+        sum += (digits[digits.size() - 1 - i].unicode() - u'0') * (i % 2 == 0 ? 3 : 1);
+    return (10 - sum % 10) % 10;
+}
+
+// `data` of `length` digits, or of `length` + 1 digits ending in their check digit.
+bool gs1Number(const QString& data, int length) {
+    if (!allDigits(data)) return false;
+    if (data.size() == length) return true;
+    return data.size() == length + 1 &&
+           checkDigit(QStringView(data).left(length)) == data.back().unicode() - u'0';
+}
+
+// UPC-E: six digits, or the number system (0 or 1) and six, or those and the check digit of the
+// UPC-A number they stand for.
+bool upcE(const QString& data) {
+    if (!allDigits(data) || data.size() < 6 || data.size() > 8) return false;
+    if (data.size() == 6) return true;
+    if (data[0] != u'0' && data[0] != u'1') return false;
+    if (data.size() == 7) return true;
+    const QString d = data.mid(1, 6);
+    const QChar last = d[5];
+    QString upcA = data.left(1);
+    if (last <= u'2')
+        upcA += d.left(2) + last + QStringLiteral("0000") + d.mid(2, 3);
+    else if (last == u'3')
+        upcA += d.left(3) + QStringLiteral("00000") + d.mid(3, 2);
+    else if (last == u'4')
+        upcA += d.left(4) + QStringLiteral("00000") + d.mid(4, 1);
+    else
+        upcA += d.left(5) + QStringLiteral("0000") + last;
+    return checkDigit(upcA) == data.back().unicode() - u'0';
+}
+
 // Modules (narrowest bar widths) of a linear code with `data`; 0 when the symbology can't encode
-// the data.
+// the data (or its check digit is wrong).
 int linearModules(int type, const QString& data) {
     const auto is = [type](const char* name) { return type == k(name); };
-    if (is(LIBFPTR_BT_EAN_8))
-        return allDigits(data) && (data.size() == 7 || data.size() == 8) ? 67 : 0;
-    if (is(LIBFPTR_BT_EAN_13))
-        return allDigits(data) && (data.size() == 12 || data.size() == 13) ? 95 : 0;
-    if (is(LIBFPTR_BT_UPC_A))
-        return allDigits(data) && (data.size() == 11 || data.size() == 12) ? 95 : 0;
-    if (is(LIBFPTR_BT_UPC_E)) {
-        if (!allDigits(data) || data.size() < 6 || data.size() > 8) return 0;
-        // with 7 or 8 digits the first is the number system, 0 or 1
-        if (data.size() > 6 && data[0] != u'0' && data[0] != u'1') return 0;
-        return 51;
-    }
+    if (is(LIBFPTR_BT_EAN_8)) return gs1Number(data, 7) ? 67 : 0;
+    if (is(LIBFPTR_BT_EAN_13)) return gs1Number(data, 12) ? 95 : 0;
+    if (is(LIBFPTR_BT_UPC_A)) return gs1Number(data, 11) ? 95 : 0;
+    if (is(LIBFPTR_BT_UPC_E)) return upcE(data) ? 51 : 0;
     if (is(LIBFPTR_BT_CODE_39)) {
         static const QRegularExpression set(QStringLiteral("^[0-9A-Z \\-.$/+%]+$"));
         if (!set.match(data).hasMatch()) return 0;
@@ -83,10 +113,43 @@ int linearModules(int type, const QString& data) {
     return -1;
 }
 
-// The most data bytes a QR code of version 40 holds at each correction level (default M).
-int qrCapacity(int correction) {
-    static const int bytes[] = {2331, 2953, 2331, 1663, 1273};
-    return bytes[correction];
+// Data codewords of a QR code by version (1 to 40) and correction level (L, M, Q, H).
+constexpr short kQrDataCodewords[kMaxQrVersion][4] = {
+    {19, 16, 13, 9},          {34, 28, 22, 16},         {55, 44, 34, 26},
+    {80, 64, 48, 36},         {108, 86, 62, 46},        {136, 108, 76, 60},
+    {156, 124, 88, 66},       {194, 154, 110, 86},      {232, 182, 132, 100},
+    {274, 216, 154, 122},     {324, 254, 180, 140},     {370, 290, 206, 158},
+    {428, 334, 244, 180},     {461, 365, 261, 197},     {523, 415, 295, 223},
+    {589, 453, 325, 253},     {647, 507, 367, 283},     {721, 563, 397, 313},
+    {795, 627, 445, 341},     {861, 669, 485, 385},     {932, 714, 512, 406},
+    {1006, 782, 568, 442},    {1094, 860, 614, 464},    {1174, 914, 664, 514},
+    {1276, 1000, 718, 538},   {1370, 1062, 754, 596},   {1468, 1128, 808, 628},
+    {1531, 1193, 871, 661},   {1631, 1267, 911, 701},   {1735, 1373, 985, 745},
+    {1843, 1455, 1033, 793},  {1955, 1541, 1115, 845},  {2071, 1631, 1171, 901},
+    {2191, 1725, 1231, 961},  {2306, 1812, 1286, 986},  {2434, 1914, 1354, 1054},
+    {2566, 1992, 1426, 1096}, {2702, 2102, 1502, 1142}, {2812, 2216, 1582, 1222},
+    {2956, 2334, 1666, 1276},
+};
+
+// Bits a QR code of `version` needs for `data` in one mode: digits, the upper-case alphanumeric
+// set, or UTF-8 bytes.
+int qrBits(const QString& data, int version) {
+    static const QRegularExpression alphanumeric(QStringLiteral("^[0-9A-Z $%*+\\-./:]*$"));
+    const int band = version < 10 ? 0 : version < 27 ? 1 : 2;
+    const int n = int(data.size());
+    if (allDigits(data)) return 4 + (10 + 2 * band) + n / 3 * 10 + (n % 3 == 2 ? 7 : n % 3 * 4);
+    if (alphanumeric.match(data).hasMatch()) return 4 + (9 + 2 * band) + n / 2 * 11 + n % 2 * 6;
+    return 4 + (band == 0 ? 8 : 16) + int(data.toUtf8().size()) * 8;
+}
+
+// The QR version that holds `data` at `correction` (the driver's level: default M, then L, M, Q,
+// H): `version` when it is given and holds it, else the smallest that does; 0 when none.
+int qrVersionFor(const QString& data, int version, int correction) {
+    static const int levelColumn[] = {1, 0, 1, 2, 3};
+    const int level = levelColumn[correction];
+    for (int v = version ? version : 1; v <= (version ? version : kMaxQrVersion); ++v)
+        if (qrBits(data, v) <= kQrDataCodewords[v - 1][level] * 8) return v;
+    return 0;
 }
 
 // Codewords a PDF417 symbol needs for `bytes` data bytes in byte compaction, with the length
@@ -121,19 +184,25 @@ int barcodeRefusal(Call& c) {
     if (*scale < 1 || *scale > kMaxScale) return invalid;
     const int tapeDots = c.reg().lineLength * kDotsPerCharacter;
 
+    // a 2D code is as many dots wide as its modules times the scale, from the left margin
+    const auto fits = [&](int modules) { return *margin + modules * *scale <= tapeDots; };
     if (type == k(LIBFPTR_BT_QR)) {
         const auto version = number(c, LIBFPTR_PARAM_BARCODE_VERSION, 0);
         if (!version || *version > kMaxQrVersion || *correction > 4) return invalid;
-        if (data.toUtf8().size() > qrCapacity(*correction)) return invalid;
-        return 0;
+        const int v = qrVersionFor(data, *version, *correction);
+        return v > 0 && fits(17 + 4 * v) ? 0 : invalid;
     }
     if (type == k(LIBFPTR_BT_PDF417)) {
         const auto columns = number(c, LIBFPTR_PARAM_BARCODE_COLUMNS, 0);
         if (!columns || *columns > kMaxPdf417Columns || *correction > 9) return invalid;
+        const int codewords = pdf417Codewords(int(data.toUtf8().size()), *correction - 1);
         const int room = *columns == 0 ? kMaxPdf417Codewords
                                        : std::min(kMaxPdf417Codewords, *columns * kMaxPdf417Rows);
-        if (pdf417Codewords(int(data.toUtf8().size()), *correction - 1) > room) return invalid;
-        return 0;
+        if (codewords > room) return invalid;
+        // unless given, the fewest columns whose rows hold the codewords
+        const int used = *columns ? *columns : (codewords + kMaxPdf417Rows - 1) / kMaxPdf417Rows;
+        // start, left and right row indicators and stop around 17 modules a column
+        return fits(17 * used + 69) ? 0 : invalid;
     }
     if (*height < 1 || *height > kMaxBarcodeHeight) return invalid;
     const int modules = linearModules(type, data);

@@ -54,10 +54,8 @@ int doReadNextRecord(Call& c) {
         const License& l = r.licenses[s.position++];
         c.out(LIBFPTR_PARAM_LICENSE_NUMBER, l.number);
         c.out(LIBFPTR_PARAM_LICENSE_NAME, l.name);
-        c.out(LIBFPTR_PARAM_LICENSE_VALID_FROM,
-              l.from.isValid() ? l.from.toLocalTime() : QDateTime());
-        c.out(LIBFPTR_PARAM_LICENSE_VALID_UNTIL,
-              l.until.isValid() ? l.until.toLocalTime() : QDateTime());
+        c.out(LIBFPTR_PARAM_LICENSE_VALID_FROM, c.reg().wallTime(l.from));
+        c.out(LIBFPTR_PARAM_LICENSE_VALID_UNTIL, c.reg().wallTime(l.until));
         return c.ok();
     }
     if (s.position >= r.settings.size()) return c.fail(LIBFPTR_ERROR_FN_NO_MORE_DATA);

@@ -7,10 +7,6 @@ namespace {
 
 using namespace drv::names;
 
-QDateTime local(const QDateTime& moment) {
-    return moment.isValid() ? moment.toLocalTime() : QDateTime();
-}
-
 int shiftStateNow(const Register& r) {
     if (r.shift.state == 1 && r.shift.expiresAt.isValid() && r.shift.expiresAt < r.clock())
         return k(LIBFPTR_SS_EXPIRED);
@@ -42,7 +38,7 @@ int doQueryData(Call& c) {
         c.out(LIBFPTR_PARAM_SHIFT_NUMBER, r.shift.number);
         c.out(LIBFPTR_PARAM_RECEIPT_TYPE, r.receipt.type);
         c.out(LIBFPTR_PARAM_RECEIPT_LINE_LENGTH, r.lineLength);
-        c.out(LIBFPTR_PARAM_DATE_TIME, r.clock());
+        c.out(LIBFPTR_PARAM_DATE_TIME, r.wallClock());
     } else if (type == k(LIBFPTR_DT_SERIAL_NUMBER)) {
         c.out(LIBFPTR_PARAM_SERIAL_NUMBER, r.serial);
     } else if (type == k(LIBFPTR_DT_UNIT_VERSION)) {
@@ -75,8 +71,7 @@ int doQueryData(Call& c) {
     } else if (type == k(LIBFPTR_DT_SHIFT_STATE)) {
         c.out(LIBFPTR_PARAM_SHIFT_STATE, shiftStateNow(r));
         c.out(LIBFPTR_PARAM_SHIFT_NUMBER, r.shift.number);
-        // the driver answers date-times in the PC's local time
-        c.out(LIBFPTR_PARAM_DATE_TIME, local(r.shift.expiresAt));
+        c.out(LIBFPTR_PARAM_DATE_TIME, r.wallTime(r.shift.expiresAt));
     } else if (type == k(LIBFPTR_DT_RECEIPT_STATE)) {
         c.out(LIBFPTR_PARAM_RECEIPT_TYPE, r.receipt.type);
         c.out(LIBFPTR_PARAM_RECEIPT_NUMBER, r.receipt.number);
@@ -87,7 +82,7 @@ int doQueryData(Call& c) {
     } else if (type == k(LIBFPTR_DT_NON_NULLABLE_SUM)) {
         c.out(LIBFPTR_PARAM_SUM, r.nonNullableSum.value(inReceiptType));
     } else if (type == k(LIBFPTR_DT_DATE_TIME)) {
-        c.out(LIBFPTR_PARAM_DATE_TIME, r.clock());
+        c.out(LIBFPTR_PARAM_DATE_TIME, r.wallClock());
     } else if (type == k(LIBFPTR_DT_CASH_SUM)) {
         c.out(LIBFPTR_PARAM_SUM, r.counters.cashSum);
     } else if (type == k(LIBFPTR_DT_CASHIN_SUM)) {

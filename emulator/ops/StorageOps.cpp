@@ -11,15 +11,11 @@ namespace {
 
 using namespace drv::names;
 
-QDateTime local(const QDateTime& moment) {
-    return moment.isValid() ? moment.toLocalTime() : QDateTime();
-}
-
 void outDocument(Call& c, const DocumentFacts& d) {
     c.out(LIBFPTR_PARAM_DOCUMENT_NUMBER, d.number);
     c.out(LIBFPTR_PARAM_FISCAL_SIGN, d.fiscalSign);
     c.out(LIBFPTR_PARAM_HAS_OFD_TICKET, d.ticket);
-    c.out(LIBFPTR_PARAM_DATE_TIME, local(drv::parseIsoDateTime(d.momentText)));
+    c.out(LIBFPTR_PARAM_DATE_TIME, c.reg().wallTime(drv::parseIsoDateTime(d.momentText)));
     c.out(LIBFPTR_PARAM_RECEIPT_SUM, d.sum);
     c.out(LIBFPTR_PARAM_RECEIPT_TYPE, d.calculationSign);
 }
@@ -51,19 +47,20 @@ int doFnQueryData(Call& c) {
     } else if (type == k(LIBFPTR_FNDT_LAST_REGISTRATION)) {
         c.out(LIBFPTR_PARAM_DOCUMENT_NUMBER, r.lastRegistration.documentNumber);
         c.out(LIBFPTR_PARAM_REGISTRATIONS_COUNT, r.lastRegistration.registrationsCount);
-        c.out(LIBFPTR_PARAM_DATE_TIME, local(r.lastRegistration.moment));
+        c.out(LIBFPTR_PARAM_DATE_TIME, r.wallTime(r.lastRegistration.moment));
     } else if (type == k(LIBFPTR_FNDT_FN_INFO)) {
         c.out(LIBFPTR_PARAM_SERIAL_NUMBER, r.storage.serial);
         c.out(LIBFPTR_PARAM_FN_KEYS_UPDATER_SERVER_URI, r.keysUpdaterServerUri);
     } else if (type == k(LIBFPTR_FNDT_FREE_MEMORY)) {
         c.out(LIBFPTR_PARAM_DOCUMENTS_COUNT, r.freeDocuments);
     } else if (type == k(LIBFPTR_FNDT_VALIDITY)) {
-        c.out(LIBFPTR_PARAM_DATE_TIME, local(r.storage.validity));
+        c.out(LIBFPTR_PARAM_DATE_TIME, r.wallTime(r.storage.validity));
         c.out(LIBFPTR_PARAM_REGISTRATIONS_COUNT, r.storage.numberOfRegistrations);
     } else if (type == k(LIBFPTR_FNDT_OFD_EXCHANGE_STATUS)) {
-        c.out(LIBFPTR_PARAM_DOCUMENTS_COUNT, r.storage.notSentCount);
-        c.out(LIBFPTR_PARAM_DOCUMENT_NUMBER, r.storage.notSentFirstDocNumber);
-        c.out(LIBFPTR_PARAM_DATE_TIME, local(r.storage.notSentFirstDocDateTime));
+        const auto notSent = r.notSent();
+        c.out(LIBFPTR_PARAM_DOCUMENTS_COUNT, notSent.count);
+        c.out(LIBFPTR_PARAM_DOCUMENT_NUMBER, notSent.firstNumber);
+        c.out(LIBFPTR_PARAM_DATE_TIME, r.wallTime(notSent.firstMoment));
     } else if (type == k(LIBFPTR_FNDT_DOCUMENT_BY_NUMBER)) {
         const auto number = wanted;
         if (!number)
@@ -122,9 +119,12 @@ int doProcessJson(Call& c) {
         QJsonObject status = r.fnStatus;
         if (const int last = r.archive.lastNumber(); last > 0)
             status.insert(QStringLiteral("fiscalDocumentNumber"), last);
+        if (const auto receipt = r.archive.document(r.archive.lastReceiptNumber()))
+            status.insert(QStringLiteral("fiscalReceiptNumber"),
+                          receipt->value(QStringLiteral("1042")));
         return answer({{QStringLiteral("fnStatus"), status}});
     }
-    if (type == QLatin1String("ofdExchangeStatus")) return answer(r.ofdExchange);
+    if (type == QLatin1String("ofdExchangeStatus")) return answer(r.ofdExchangeAnswer());
     if (type == QLatin1String("getRegistrationInfo")) return answer(r.registrationInfo);
     if (type == QLatin1String("getFnDocument")) {
         const QJsonValue wanted = request.object().value(QStringLiteral("fiscalDocumentNumber"));

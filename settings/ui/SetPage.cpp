@@ -88,6 +88,8 @@ SetPage::SetPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, paren
     connect(btnSetSave, &QPushButton::clicked, this, ui::atEdge(this, &SetPage::btnSetSaveClick));
     connect(btnSetSaveInfo, &QPushButton::clicked, this,
             ui::atEdge(this, &SetPage::btnSetSaveInfoClick));
+    connect(lvSetKKM, &ui::ReportList::widthChanged, this,
+            ui::atEdge(this, &SetPage::setUpColumns));
     connect(lvSetKKM, &QTableWidget::cellDoubleClicked, this,
             ui::atEdge(this, [this](int r, int) { lvSetKKMItemDblClick(r); }));
 }

@@ -57,7 +57,8 @@ class SetPage : public app::Page {
     ui::ReportList* lvSetKKM = nullptr;
     QLineEdit* edtSetFilter = nullptr;  // above the list: identifier or words of the name
     QLabel* lblSetDesc = nullptr;       // under the list: the selected setting's description
-    // Start-up column layout: hidden columns and the width of "Имя".
+    // Column layout at start and at every change of the list's width: hidden columns and the
+    // width of "Имя".
     void setUpColumns();
 
     void btnGenSetClick();

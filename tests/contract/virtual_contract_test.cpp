@@ -1,13 +1,17 @@
 // The virtual register in process and behind its C library answer the same.
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <ctime>
 
 #include "driver/libfptr/Constants.h"
 #include "driver/libfptr/Ports.h"
 #include "tests/contract/Contract.h"
+#include "tests/support/Benches.h"
 
 namespace contract {
 namespace {
+
+using testing_support::registerWallClock;
 
 void runVirtual(const Case& c, Runs* out = nullptr) {
     Runs r = runBoth(c, inProcessVirtual, libraryVirtual);
@@ -59,9 +63,9 @@ TEST(VirtualContract, StatusOfARegisterOpenedByPortNumber) {
     EXPECT_EQ(r.library.value("templates").toString(), "5.8.8.0");
     EXPECT_EQ(r.library.value("version").toString(), "10.10.4.0");
     EXPECT_TRUE(r.library.value("isOpened").toBool());
-    // the register's clock runs an hour behind the PC's
+    // the register's clock runs an hour behind, in its own time zone
     const QDateTime clock = r.library.value("clock").toDateTime();
-    EXPECT_LE(std::llabs(clock.secsTo(QDateTime::currentDateTime().addSecs(-3600))), 10);
+    EXPECT_LE(std::llabs(clock.secsTo(registerWallClock(-3600))), 10);
 }
 
 TEST(VirtualContract, APortByNameOrDeviceNodeReachesTheSameRegister) {
@@ -176,7 +180,7 @@ TEST(VirtualContract, StorageQueriesAndLongJsonAnswers) {
     EXPECT_GT(r.library.value("document").toString().size(), 4000);
     EXPECT_EQ(r.library.value("missing document code").toInt(), 123);
     EXPECT_EQ(r.library.value("valid until").toDateTime(),
-              QDateTime::fromString("2026-03-14T00:00:00+03:00", Qt::ISODate));
+              QDateTime(QDate(2026, 3, 14), QTime(0, 0)));
     EXPECT_EQ(r.library.value("1062").toInt(), 3);
     EXPECT_EQ(r.library.value("1002").toBool(), true);
     EXPECT_GT(r.library.value("1009").toString().size(), 1000);
@@ -361,8 +365,8 @@ TEST(VirtualContract, ClockAndPrintedLines) {
             t.add("cut", f.run("cut"));
             t.add("cut code", f.errorCode());
             t.add("cut text", f.errorDescription());
-            // put the clock back an hour behind the PC's
-            f.setParam("LIBFPTR_PARAM_DATE_TIME", QDateTime::currentDateTime().addSecs(-3600));
+            // put the clock back an hour behind
+            f.setParam("LIBFPTR_PARAM_DATE_TIME", registerWallClock(-3600));
             f.run("writeDateTime");
             printed[run++] = printedSince(logPos);
         },
@@ -375,6 +379,100 @@ TEST(VirtualContract, ClockAndPrintedLines) {
     EXPECT_EQ(r.library.value("printText code").toInt(), 45);
     EXPECT_TRUE(printed[1].filter("Спасибо за покупку!").isEmpty())
         << printed[1].join('\n').toStdString();
+}
+
+// Connection settings as a JSON object reach the register they name, or fail as the driver does;
+// the object reports back what it holds, typed as the driver types it.
+TEST(VirtualContract, SettingsAsJsonReachTheirRegister) {
+    struct Row {
+        const char* settings;
+        int setResult;
+        int openCode;  // 0: opens
+        const char* serial;
+    };
+    const Row rows[] = {
+        {R"({"Model": 500, "Port": 1})", 0, 0, "00106107319999"},  // the first USB register
+        {R"({"Port": 1, "UsbDevicePath": "/dev/ttyACM0"})", 0, 0, "00106107319999"},
+        {R"({"Port": 1, "UsbDevicePath": "/dev/ttyACM7"})", 0, 4, ""},
+        {R"({"Port": 0, "ComFile": "101"})", 0, 0, "00106107319999"},
+        {R"({"Port": 0, "ComFile": "5"})", 0, 2, ""},  // the register there is switched off
+        {R"({"Port": 2, "IPAddress": "127.0.0.2", "IPPort": 5555})", 0, 0, "00106908765432"},
+        {R"({"Port": 2, "IPAddress": "127.0.0.2", "IPPort": 5556})", 0, 2, ""},
+        {R"({"Port": 3})", 0, 4, ""},  // Bluetooth: no such port here
+        // not a JSON object: refused, the defaults stay (the first USB register)
+        {R"({"Port": )", -1, 0, "00106107319999"},
+        {R"(["Port", 2])", -1, 0, "00106107319999"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.settings);
+        Runs r;
+        runVirtual(
+            [&row](drv::Fptr& f, Transcript& t) {
+                t.add("setSettings", f.call("setSettings", {QString::fromUtf8(row.settings)}));
+                t.add("set code", f.errorCode());
+                t.add("settings", f.call("getSettings").toString());
+                t.add("Port", f.call("getSingleSetting", {"Port"}).toString());
+                t.add("open", f.open());
+                t.add("open code", f.errorCode());
+                f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_SERIAL_NUMBER"));
+                f.queryData();
+                t.add("serial", f.getParamString("LIBFPTR_PARAM_SERIAL_NUMBER"));
+                f.close();
+            },
+            &r);
+        const Transcript& t = r.library;
+        EXPECT_EQ(t.value("setSettings").toInt(), row.setResult);
+        EXPECT_EQ(t.value("set code").toInt(), row.setResult == 0 ? 0 : 9);
+        EXPECT_EQ(t.value("open code").toInt(), row.openCode);
+        EXPECT_EQ(t.value("serial").toString(), QString::fromLatin1(row.serial));
+        const auto settings = QJsonDocument::fromJson(t.value("settings").toString().toUtf8());
+        const QJsonValue port = settings.object().value("Port");
+        EXPECT_TRUE(port.isDouble());  // a number, as set (or the default, USB)
+        EXPECT_EQ(QString::number(port.toInt()), t.value("Port").toString());
+        if (row.setResult == 0) {
+            EXPECT_EQ(port.toInt(),
+                      QJsonDocument::fromJson(row.settings).object().value("Port").toInt());
+        }
+    }
+}
+
+// Date-times are the register's clock in its own zone: the PC's time zone moves none of them.
+TEST(VirtualContract, DateTimesDoNotMoveWithThePcsTimeZone) {
+    const QByteArray saved = qgetenv("TZ");
+    for (const char* zone : {"UTC", "Europe/Moscow", "Asia/Vladivostok", "EST5"}) {
+        SCOPED_TRACE(zone);
+        qputenv("TZ", zone);
+        tzset();
+        Runs r;
+        runVirtual(
+            [](drv::Fptr& f, Transcript& t) {
+                f.openSerialAuto("101");
+                f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_DOCUMENT_BY_NUMBER"));
+                f.setParam("LIBFPTR_PARAM_DOCUMENT_NUMBER", 213);
+                f.fnQueryData();
+                t.add("document", f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+                f.setParam("LIBFPTR_PARAM_FN_DATA_TYPE", f.c("LIBFPTR_FNDT_VALIDITY"));
+                f.fnQueryData();
+                t.add("validity", f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+                f.setParam("LIBFPTR_PARAM_DATA_TYPE", f.c("LIBFPTR_DT_DATE_TIME"));
+                f.queryData();
+                t.addClock("clock", f.getParamDateTime("LIBFPTR_PARAM_DATE_TIME"));
+            },
+            &r);
+        for (const Transcript* t : {&r.inProcess, &r.library}) {
+            EXPECT_EQ(t->value("document").toDateTime(),
+                      QDateTime(QDate(2026, 12, 9), QTime(9, 12)));
+            EXPECT_EQ(t->value("validity").toDateTime(),
+                      QDateTime(QDate(2026, 3, 14), QTime(0, 0)));
+            EXPECT_LE(std::llabs(t->value("clock").toDateTime().secsTo(registerWallClock(-3600))),
+                      10);
+        }
+    }
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
+    tzset();
 }
 
 TEST(VirtualContract, UnknownNamesFailAlike) {

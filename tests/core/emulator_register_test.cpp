@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 #include <QTemporaryDir>
 #include <thread>
 
@@ -297,6 +298,93 @@ TEST_F(EmulatorRegister, DemoBenchFollowsTheDriversFacts) {
     g->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, g->c(LIBFPTR_FNDT_REG_INFO));
     g->fnQueryData();
     EXPECT_EQ(g->getParamInt(1209), 2);
+}
+
+// Every document the demo register announces can be read, and its numbers agree: the storage
+// status, the last document and receipt, the shift, the unsent documents and the archive.
+TEST_F(EmulatorRegister, DemoArchiveIsWholeAndAgreesWithTheRegister) {
+    emu::World::instance().loadDemo();
+    auto f = openCom("5");
+    const auto status = drv::JsonAnswer::parse(f->jsonTask(R"({"type": "getFnStatus"})"));
+    const int last = status.textOr("fnStatus.fiscalDocumentNumber").toInt();
+    EXPECT_GE(last, 200);
+    const auto lastOf = [&](const char* type) {
+        f->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, f->c(type));
+        EXPECT_EQ(f->fnQueryData(), 0) << type;
+        return f->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    };
+    EXPECT_EQ(lastOf(LIBFPTR_FNDT_LAST_DOCUMENT), last);
+    EXPECT_EQ(lastOf(LIBFPTR_FNDT_LAST_RECEIPT), last);
+    f->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, f->c(LIBFPTR_FNDT_OFD_EXCHANGE_STATUS));
+    f->fnQueryData();
+    const int firstUnsent = f->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    EXPECT_EQ(firstUnsent, last - f->getParamInt(LIBFPTR_PARAM_DOCUMENTS_COUNT) + 1);
+    EXPECT_LE(firstUnsent, last);
+    const QDateTime firstUnsentMoment = f->getParamDateTime(LIBFPTR_PARAM_DATE_TIME);
+
+    QString previousMoment;
+    int shifts = 0, receiptsOfTheLastShift = 0;
+    double sumOfTheLastShift = 0;
+    QSet<QString> days, kinds;
+    for (int n = 1; n <= last; ++n) {
+        const auto d = document(*f, n);
+        ASSERT_EQ(f->errorCode(), 0) << n;
+        const QString moment = d.textOr("documentTLV.1012");
+        EXPECT_GE(moment, previousMoment) << n;
+        previousMoment = moment;
+        days.insert(moment.left(10));
+        const QString type = d.textOr("documentTLV.fiscalDocumentType");
+        kinds.insert(type + d.textOr("documentTLV.1054"));
+        if (type == "openShift") {
+            EXPECT_EQ(d.textOr("documentTLV.1038").toInt(), ++shifts) << n;
+            receiptsOfTheLastShift = 0;
+            sumOfTheLastShift = 0;
+        } else if (type == "receipt" || type == "receiptCorrection" || type.startsWith("bso")) {
+            EXPECT_EQ(d.textOr("documentTLV.1042").toInt(), ++receiptsOfTheLastShift) << n;
+            EXPECT_FALSE(d.textOr("documentTLV.1059[0].1030").isEmpty()) << n;
+            sumOfTheLastShift += d.textOr("documentTLV.1020").toDouble();
+        }
+        if (n == firstUnsent) {
+            f->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, f->c(LIBFPTR_FNDT_DOCUMENT_BY_NUMBER));
+            f->setParam(LIBFPTR_PARAM_DOCUMENT_NUMBER, n);
+            EXPECT_EQ(f->fnQueryData(), 0);
+            EXPECT_EQ(f->getParamDateTime(LIBFPTR_PARAM_DATE_TIME), firstUnsentMoment);
+        }
+    }
+    EXPECT_GE(days.size(), 20);
+    // sales, returns and a correction among them
+    for (const char* kind : {"receipt1", "receipt2", "receiptCorrection1", "closeShift"})
+        EXPECT_TRUE(kinds.contains(kind)) << kind;
+    EXPECT_EQ(status.textOr("fnStatus.fiscalReceiptNumber").toInt(), receiptsOfTheLastShift);
+    // the open shift's counters count its receipts
+    int counted = 0;
+    double paid = 0;
+    for (const char* type :
+         {LIBFPTR_RT_SELL, LIBFPTR_RT_SELL_RETURN, LIBFPTR_RT_BUY, LIBFPTR_RT_BUY_RETURN,
+          LIBFPTR_RT_SELL_CORRECTION, LIBFPTR_RT_SELL_RETURN_CORRECTION, LIBFPTR_RT_BUY_CORRECTION,
+          LIBFPTR_RT_BUY_RETURN_CORRECTION}) {
+        f->setParam(LIBFPTR_PARAM_DATA_TYPE, f->c(LIBFPTR_DT_RECEIPT_COUNT));
+        f->setParam(LIBFPTR_PARAM_RECEIPT_TYPE, f->c(type));
+        f->queryData();
+        counted += f->getParamInt(LIBFPTR_PARAM_DOCUMENTS_COUNT);
+        for (const char* payment : {LIBFPTR_PT_CASH, LIBFPTR_PT_ELECTRONICALLY}) {
+            f->setParam(LIBFPTR_PARAM_DATA_TYPE, f->c(LIBFPTR_DT_PAYMENT_SUM));
+            f->setParam(LIBFPTR_PARAM_RECEIPT_TYPE, f->c(type));
+            f->setParam(LIBFPTR_PARAM_PAYMENT_TYPE, f->c(payment));
+            f->queryData();
+            paid += f->getParamDouble(LIBFPTR_PARAM_SUM);
+        }
+    }
+    EXPECT_EQ(counted, receiptsOfTheLastShift);
+    EXPECT_NEAR(paid, sumOfTheLastShift, 0.005);
+    f->setParam(LIBFPTR_PARAM_DATA_TYPE, f->c(LIBFPTR_DT_SHIFT_STATE));
+    f->queryData();
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_SHIFT_NUMBER), shifts);
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_SHIFT_STATE), f->c(LIBFPTR_SS_OPENED));
+    f->setParam(LIBFPTR_PARAM_DATA_TYPE, f->c(LIBFPTR_DT_RECEIPT_STATE));
+    f->queryData();
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_RECEIPT_NUMBER), receiptsOfTheLastShift);
+    EXPECT_EQ(f->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER), last);
 }
 
 }  // namespace

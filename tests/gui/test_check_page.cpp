@@ -118,6 +118,14 @@ class TestCheckPage : public QObject {
         QCOMPARE(calls.filter("queryData").size() >= 2, true);
         QCOMPARE(calls.filter("processJson").size(), 3);  // storage status, document 1, the last
 
+        // the first reading by number shows the last document, and "<" the one before it
+        h.click("btnCheckSowCheck");
+        QVERIFY2(h.messageTexts().isEmpty(), qPrintable(h.messageTexts().join('\n')));
+        QCOMPARE(lineOf(view(h), "Номер ФД:").mid(22).trimmed(), QString("215"));
+        h.click("btnCheckPrev");
+        QCOMPARE(lineOf(view(h), "Номер ФД:").mid(22).trimmed(), QString("214"));
+        QVERIFY(lineOf(view(h), "Номер смены:") != "<none>");
+
         // Enter in the number box shows the listed receipt 213; letters cannot be typed
         const int show = h.driverLog().size();
         enterNumber(h, "2x13");

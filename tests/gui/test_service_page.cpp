@@ -397,7 +397,7 @@ class TestServicePage : public QObject {
         page->timerTick();
         const QDateTime shown = drv::parseDateTimeText(h.find<QLineEdit>("edtKKMtime")->text());
         QVERIFY(shown.isValid());
-        QVERIFY(qAbs(shown.secsTo(reg->clock())) < 5);
+        QVERIFY(qAbs(shown.secsTo(reg->wallClock())) < 5);
         QVERIFY(callsFrom(h, from).filter("queryData").size() == 1);
         h.window()->session().setKkmConnected(false);
         page->timerTick();
@@ -430,7 +430,7 @@ class TestServicePage : public QObject {
         QStringList calls = callsFrom(h, from).filter(
             QRegularExpression("^(writeDateTime|printText|lineFeed|setParam)"));
         QCOMPARE(calls.filter("writeDateTime").size(), 1);
-        QVERIFY(qAbs(reg->clock().secsTo(picked)) < 5);
+        QVERIFY(qAbs(reg->wallClock().secsTo(picked)) < 5);
         auto printed = reg->journal->items();
         QCOMPARE(printed.size(), 7);
         QCOMPARE(printed[0].text, QString(""));
@@ -441,7 +441,7 @@ class TestServicePage : public QObject {
         reg->journal->clear();
         from = h.driverLog().size();
         h.click("btnSetSyncFromPC");
-        QVERIFY(qAbs(reg->clock().secsTo(QDateTime::currentDateTime())) < 5);
+        QVERIFY(qAbs(reg->wallClock().secsTo(QDateTime::currentDateTime())) < 5);
         printed = reg->journal->items();
         QCOMPARE(printed.size(), 7);
         const QString prefix = QStringLiteral("Дата и время установлены\r\n");
@@ -466,7 +466,7 @@ class TestServicePage : public QObject {
         QTest::qWait(3000);  // the window has been open a while, the tab never visited
         h.selectTab("tabServ");
         h.click("btnSetTimeManual");
-        const qint64 behind = reg->clock().msecsTo(QDateTime::currentDateTime());
+        const qint64 behind = reg->wallClock().msecsTo(QDateTime::currentDateTime());
         QVERIFY2(qAbs(behind) < 1500, qPrintable(QString::number(behind)));
         // what the question named is the time of the click too
         const QString named = h.messageTexts().value(0).section(' ', 6).chopped(1);

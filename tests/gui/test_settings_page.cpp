@@ -40,17 +40,10 @@ void useSmallTable() {
     });
 }
 
-// The catalogues delivered beside the program, copied into the test's program directory.
-void installCatalogues(GuiHarness& h) {
-    QDir(h.progdir()).mkpath("pf");
-    for (const char* f : {"set5x.ini", "set3x.ini"})
-        QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/pf/") + f, h.progdir() + "/pf/" + f);
-}
-
 // The catalogues in place, the demo register connected and its settings read on the tab; false
 // when the register could not be connected.
 bool readDemoRegister(GuiHarness& h) {
-    installCatalogues(h);
+    h.installCatalogues();
     if (!connectTo(h, "5")) return false;
     h.selectTab("tabSet");
     h.click("btnGenSet");

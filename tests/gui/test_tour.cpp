@@ -1,7 +1,8 @@
 // A tour of every tab against the demo bench, as a new user takes it: find the registers,
 // connect, then read each tab with its read button. Every read must fill its tab without a
 // message. With VELMOR_SCREENSHOTS naming a folder, each step leaves a picture of the window
-// there (tools/make-screenshots.sh makes the README's pictures this way).
+// there (tools/make-screenshots.sh makes the README's pictures this way), and the window is then
+// maximised and every tab pictured again.
 #include <QtTest>
 
 #include "app/ui/Page.h"
@@ -39,10 +40,7 @@ class TestTour : public QObject {
     void everyTabReadsOnTheDemoBench() {
         GuiHarness h;
         // the settings catalogues beside the program, as the build and the packages have them
-        QDir(h.progdir()).mkpath("pf");
-        for (const char* f : {"set5x.ini", "set3x.ini"})
-            QVERIFY(QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/pf/") + f,
-                                h.progdir() + "/pf/" + f));
+        h.installCatalogues();
         h.window()->findChild<discovery::DeviceScan*>()->setPacing(1, 201, 2);
         h.window()->pgcSet->setCurrentWidget(h.window()->connectPage);
         h.click("btnScanConnect");
@@ -82,6 +80,16 @@ class TestTour : public QObject {
         QTest::qWait(1200);
         QVERIFY(!h.find<QLineEdit>("edtSysTime")->text().isEmpty());
         h.screenshot(QStringLiteral("%1-servPage").arg(shot, 2, 10, QChar('0')));
+
+        // Maximised, every tab still shows what it read.
+        h.window()->showMaximized();
+        QTRY_VERIFY(h.window()->width() > app::TFormSet::kClientWidth);
+        for (app::Page* page : h.window()->pages()) {
+            h.window()->pgcSet->setCurrentWidget(page);
+            QVERIFY2(page->readButton() == nullptr || !shownText(page).isEmpty(),
+                     qPrintable(page->caption()));
+            h.screenshot(QStringLiteral("max-") + page->objectName());
+        }
     }
 };
 

@@ -39,6 +39,7 @@ class TestWindowConventions : public QObject {
         QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
         QVERIFY(!serv->isHidden());
         QCOMPARE(w->width(), serv->width() + 2 * serv->x() - w->pgcSet->width() + 3);
+        QCOMPARE(w->pgcSet->width(), 698);  // the pages keep their width beside the view
         QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
         QVERIFY(serv->isHidden());
         QCOMPARE(w->width(), 698);

@@ -23,6 +23,19 @@ QByteArray toJson(const QJsonObject& o) {
     return QJsonDocument(o).toJson();
 }
 
+QDateTime registerWallTime(const QDateTime& moment) {
+    const QDateTime own = moment.toOffsetFromUtc(3 * 3600);
+    return QDateTime(own.date(), own.time());
+}
+
+QDateTime registerWallTime(const QString& isoMoment) {
+    return registerWallTime(QDateTime::fromString(isoMoment, Qt::ISODate));
+}
+
+QDateTime registerWallClock(qint64 offsetSeconds) {
+    return registerWallTime(QDateTime::currentDateTimeUtc().addSecs(offsetSeconds));
+}
+
 QString callText(const QJsonObject& entry) {
     QStringList args;
     for (const auto& a : entry.value("args").toArray())

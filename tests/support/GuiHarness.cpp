@@ -64,6 +64,12 @@ QString GuiHarness::progdir() const {
     return progdir_;
 }
 
+void GuiHarness::installCatalogues() {
+    QDir(progdir_).mkpath("pf");
+    for (const char* f : {"set5x.ini", "set3x.ini"})
+        QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/pf/") + f, progdir_ + "/pf/" + f);
+}
+
 void GuiHarness::close() {
     if (program_.mainWindow && program_.mainWindow->isVisible()) program_.mainWindow->close();
 }
@@ -128,6 +134,7 @@ void GuiHarness::screenshot(const QString& name) {
     const QString dir = qEnvironmentVariable("VELMOR_SCREENSHOTS");
     if (dir.isEmpty()) return;
     QDir().mkpath(dir);
+    QCoreApplication::processEvents();  // the layouts follow the last changes of captions first
     window()->grab().save(QDir(dir).filePath(name + ".png"));
 }
 

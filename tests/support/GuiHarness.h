@@ -40,6 +40,8 @@ class GuiHarness {
     app::TFormSet* window() { return program_.mainWindow.get(); }
     app::Program& program() { return program_; }
     QString progdir() const;
+    // The settings catalogues delivered beside the program, copied into the program directory.
+    void installCatalogues();
     // Closes the window as the user would (runs the close steps).
     void close();
 

@@ -7,6 +7,8 @@
 #include <QDateTimeEdit>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
 #include <QTimer>
 #include <utility>
 
@@ -60,6 +62,16 @@ int measureTextWidth(const QString& text, const QFont& font, QWidget* parent) {
     label.setText(text);
     label.adjustSize();
     return label.fontMetrics().horizontalAdvance(text);
+}
+
+int editWidthFor(const QLineEdit* edit, const QString& text) {
+    // QLineEdit draws its text 2 pixels inside the text margins, which lie inside the frame;
+    // one pixel more keeps the cursor after the last character in view.
+    const int frame = edit->hasFrame()
+                          ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit)
+                          : 0;
+    const QMargins m = edit->textMargins();
+    return edit->fontMetrics().horizontalAdvance(text) + 2 * frame + m.left() + m.right() + 5;
 }
 
 void WindowUi::message(const QString& text, Icon icon, std::optional<QString> caption) {

@@ -13,6 +13,7 @@
 class QAbstractButton;
 class QCalendarWidget;
 class QDateTimeEdit;
+class QLineEdit;
 class QWidget;
 
 namespace ui {
@@ -57,6 +58,9 @@ int measureTextWidth(const QString& text, const QFont& font, QWidget* parent);
 // shows. Qt makes the calendar on its first use, and making one costs the window's start a few
 // milliseconds; asking the picker for it earlier would make it at once.
 void whenCalendarShown(QDateTimeEdit* picker, std::function<void(QCalendarWidget*)> made);
+
+// The width a line edit needs to show `text` whole in its own font and style.
+int editWidthFor(const QLineEdit* edit, const QString& text);
 
 // IUi of a window: message boxes owned by `owner`, real event processing.
 class WindowUi : public IUi {

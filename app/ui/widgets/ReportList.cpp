@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -212,6 +213,7 @@ void ReportList::fillGrid() {
 }
 
 void ReportList::sizeColumns(bool scrollUse) {
+    columnsScrollUse_ = scrollUse;
     const auto cols = visibleColumns();
     if (cols.isEmpty()) return;
     int others = 0;
@@ -251,6 +253,11 @@ void ReportList::mousePressEvent(QMouseEvent* e) {
 
 void ReportList::resizeEvent(QResizeEvent* e) {
     QTableWidget::resizeEvent(e);
+    // the grid lines reach the bottom of the list at any size
+    if (e->size().height() != e->oldSize().height()) fillGrid();
+    if (e->size().width() == e->oldSize().width()) return;
+    if (columnsScrollUse_) sizeColumns(*columnsScrollUse_);
+    emit widthChanged();
 }
 
 }  // namespace ui

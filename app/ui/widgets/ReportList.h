@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTableWidget>
 #include <functional>
+#include <optional>
 
 namespace ui {
 
@@ -49,7 +50,8 @@ class ReportList : public QTableWidget {
 
     // Grid filling: filler rows down to the bottom, scroll bar only when the data needs it.
     void fillGrid();
-    // Column sizing: the first column takes what the other visible columns leave.
+    // Column sizing: the first column takes what the other visible columns leave, now and
+    // whenever the list's width changes.
     void sizeColumns(bool scrollUse);
     bool scrollBarEnabled() const { return scrollEnabled_; }
 
@@ -64,6 +66,8 @@ class ReportList : public QTableWidget {
   signals:
     // Right mouse button pressed over a row (after the row selection rule ran).
     void rightClickedRow(int row);
+    // The list's width changed (its columns may follow).
+    void widthChanged();
 
   protected:
     void wheelEvent(QWheelEvent* e) override;
@@ -75,6 +79,7 @@ class ReportList : public QTableWidget {
     void addFillerRow();
     bool scrollEnabled_ = false;
     bool oneSpaceEmptyCells_ = false;
+    std::optional<bool> columnsScrollUse_;  // set once sizeColumns has run
     std::function<bool()> wheelRule_;
 };
 
