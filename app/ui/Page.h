@@ -1,6 +1,7 @@
 #pragma once
 // A tab of the main window. The window composes pages and loops over them; each page owns its
-// controls.
+// controls. A page makes its controls when it is first shown or first needed, so the window's
+// first paint pays only for the tab in front.
 #include <QWidget>
 
 #include "app/Session.h"
@@ -29,6 +30,20 @@ class Page : public QWidget {
   public:
     explicit Page(const PageContext& ctx, QWidget* parent = nullptr) : QWidget(parent), ctx_(ctx) {}
 
+    // Makes the page's controls, once. The window brings a page made late up to date (its read
+    // button, views, fonts and the last connection) when `built` is emitted.
+    void ensureBuilt() {
+        if (built_) return;
+        built_ = true;
+        build();
+        // Controls made under a page that is already shown would otherwise appear a frame late.
+        if (isVisible())
+            for (auto* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (!w->isWindow() && !w->testAttribute(Qt::WA_WState_ExplicitShowHide)) w->show();
+        emit built(this);
+    }
+    bool isBuilt() const { return built_; }
+
     // The tab's caption.
     virtual QString caption() const = 0;
     // Clears the page's views (the window's resetViews).
@@ -44,13 +59,23 @@ class Page : public QWidget {
     // The window is shown for the first time, after the driver was bound.
     virtual void windowShown() {}
 
+  signals:
+    void built(app::Page* page);
+
   protected:
+    // Makes the controls and connects them; called once by ensureBuilt().
+    virtual void build() = 0;
+    void showEvent(QShowEvent* e) override {
+        ensureBuilt();
+        QWidget::showEvent(e);
+    }
     Session& session() const { return ctx_.session; }
     ui::IUi& ui() const { return ctx_.ui; }
     const PageContext& context() const { return ctx_; }
 
   private:
     PageContext ctx_;
+    bool built_ = false;
 };
 
 }  // namespace app

@@ -62,7 +62,9 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
         QDir().mkpath(QFileInfo(session_->settingsFile()).absolutePath());
     connect(session_, &Session::viewResetRequested, this, ui::atEdge(this, &TFormSet::resetViews));
     connect(session_, &Session::connected, this, ui::atEdge(this, [this] {
-                for (Page* p : pages_) p->connectionChanged();
+                everConnected_ = true;
+                for (Page* p : pages_)
+                    if (p->isBuilt()) p->connectionChanged();
             }));
     // 2. the debug privilege has no counterpart here: reading /proc needs none.
     createPages();
@@ -77,14 +79,15 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     actStayOnTop->setCheckable(true);
     actStayOnTop->setData(1000);
     connect(actStayOnTop, &QAction::triggered, this, ui::atEdge(this, &TFormSet::toggleStayOnTop));
-    // 4. wheel rule
-    for (auto* list : findChildren<ui::ReportList*>())
-        list->setWheelRule([this] {
-            auto* active = activeTabList();
-            return active && active->scrollBarEnabled();
-        });
-    // the popup menu pmCopy of the report lists (copy a row or the whole list)
-    info::installCopyMenu(this, windowUi_, [this] { return activeTabList(); });
+    // 4. the wheel rule and the popup menu pmCopy of the report lists (copy a row or the whole
+    // list) come to each page's lists as the page is made
+    copyMenu_ = info::installCopyMenu(this, windowUi_, [this] { return activeTabList(); });
+    for (Page* p : pages_) {
+        connect(p, &Page::built, this, &TFormSet::pageBuilt);
+        if (p->isBuilt()) pageBuilt(p);
+    }
+    // the first tab is in front at the first paint and its list is loaded below
+    connectPage->ensureBuilt();
     // 5.
     session_->clearConnection();
     // 6. the columns of lvSetKKM are laid out once the window is shown and sized
@@ -125,6 +128,7 @@ void TFormSet::createPages() {
               checkPage,   klishePage,  setPage,     servPage};
     for (Page* p : pages_) pgcSet->addTab(p, p->caption());
     activePage_ = pages_.first();
+    // the tab bar names every page; a page makes its controls when first shown or needed
 
     mmoServ = new ui::Memo(this);
     mmoServ->setObjectName("mmoServ");
@@ -141,8 +145,31 @@ void TFormSet::createPages() {
 QList<QAbstractButton*> TFormSet::readButtons() const {
     QList<QAbstractButton*> out;
     for (Page* p : pages_)
-        if (auto* b = p->readButton()) out << b;
+        if (auto* b = p->isBuilt() ? p->readButton() : nullptr) out << b;
     return out;
+}
+
+void TFormSet::pageBuilt(Page* page) {
+    for (auto* list : page->findChildren<ui::ReportList*>()) {
+        list->setWheelRule([this] {
+            auto* active = activeTabList();
+            return active && active->scrollBarEnabled();
+        });
+        if (info::copyMenuLists().contains(list->objectName())) copyMenu_->attach(list);
+    }
+    if (!formShown_) return;  // the window's first show brings it up to date with the others
+    // a page made after the first show: as the first show and the last connection left the
+    // pages made then
+    QWidget* front = pgcSet->currentWidget();
+    if (front && front != page) page->resize(front->size());
+    if (auto* l = page->layout()) l->activate();
+    if (auto* b = page->readButton()) {
+        b->setText(ui::btnValRead);
+        ui::setReadMarker(b, 0);
+    }
+    page->windowShown();
+    page->resetView();
+    if (everConnected_) page->connectionChanged();
 }
 
 ui::ReportList* TFormSet::activeTabList() const {
@@ -160,7 +187,7 @@ void TFormSet::showEvent(QShowEvent* e) {
 void TFormSet::formShow() {
     // layouts must have their sizes before the grids are filled
     for (int i = 0; i < pgcSet->count(); ++i)
-        if (auto* l = pgcSet->widget(i)->layout()) {
+        if (auto* l = pages_[i]->isBuilt() ? pgcSet->widget(i)->layout() : nullptr) {
             pgcSet->widget(i)->resize(pgcSet->currentWidget()->size());
             l->activate();
         }
@@ -171,7 +198,8 @@ void TFormSet::formShow() {
     setWindowTitle(kWindowCaption + binding_.titleSuffix);
     // 3. to 5.: the date of the archive search, the list columns, the manual clock, the active
     // cliche list and the font marks of the two line forms
-    for (Page* p : pages_) p->windowShown();
+    for (Page* p : pages_)
+        if (p->isBuilt()) p->windowShown();
     session_->setKkmConnected(false);
     session_->setP5(false);
     pgcSet->setCurrentIndex(0);
@@ -183,10 +211,12 @@ void TFormSet::formShow() {
         connectPage->lvKKMconnect->setColumnHidden(c, true);
     // 8.
     resetViews();
+    formShown_ = true;
 }
 
 void TFormSet::resetViews() {
-    for (Page* p : pages_) p->resetView();
+    for (Page* p : pages_)
+        if (p->isBuilt()) p->resetView();
     for (auto* b : readButtons()) ui::setReadMarker(b, 0);
 }
 
@@ -295,6 +325,7 @@ void TFormSet::contextMenuEvent(QContextMenuEvent* e) {
 
 void TFormSet::pgcSetChange(int) {
     auto* page = qobject_cast<Page*>(pgcSet->currentWidget());
+    if (page) page->ensureBuilt();  // shown already, unless the window is hidden
     if (page == activePage_) return;
     if (activePage_) activePage_->setActive(false);
     activePage_ = page;

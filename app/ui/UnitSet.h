@@ -17,6 +17,7 @@ class Memo;
 class ReportList;
 }  // namespace ui
 namespace info {
+class CopyMenu;
 class KkmInfoPage;
 class RegInfoPage;
 class FnInfoPage;
@@ -109,6 +110,9 @@ class TFormSet : public QWidget {
   private:
     void createPages();
     void formShow();
+    // Gives a page's lists the window's wheel rule and copy menu and, when the page is made
+    // after the first show, brings it up to date.
+    void pageBuilt(Page* page);
     template <typename P>
     P* addPage();
     ui::WindowUi windowUi_;
@@ -119,6 +123,9 @@ class TFormSet : public QWidget {
     update::TFormUpdate* updateDialog_ = nullptr;
     Binding binding_;
     bool shown_ = false;
+    bool formShown_ = false;
+    bool everConnected_ = false;  // a register was connected since the start
+    info::CopyMenu* copyMenu_ = nullptr;
     bool closed_ = false;
     bool terminating_ = false;
     bool settingsWritten_ = true;

@@ -80,6 +80,9 @@ QLineEdit* offsetEdit(QWidget* parent, const char* name, int maxLength) {
 
 KlishePage::KlishePage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabKlishe");
+}
+
+void KlishePage::build() {
     origFontSymb = QChar(kRegisterFont);
     myFontSymb = QChar(kDisplayFont);
 
@@ -435,7 +438,7 @@ void KlishePage::useMarkFont() {
 }
 
 void KlishePage::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange) useMarkFont();
+    if (event->type() == QEvent::FontChange && isBuilt()) useMarkFont();
     Page::changeEvent(event);
 }
 

@@ -21,6 +21,11 @@ class KlishePage : public app::Page {
     Q_OBJECT
   public:
     explicit KlishePage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     QString caption() const override { return QStringLiteral(" Клише/Подвал   "); }
     void resetView() override;
     QAbstractButton* readButton() const override;

@@ -21,6 +21,9 @@ using namespace app;
 
 ConnectPage::ConnectPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabConnectKKM");
+}
+
+void ConnectPage::build() {
     lvKKMconnect = new ui::ReportList(this);
     lvKKMconnect->setObjectName("lvKKMconnect");
     lvKKMconnect->setColumns({{"ККМ", 80},
@@ -77,11 +80,12 @@ ConnectPage::ConnectPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
     layout->addWidget(mmoInfo, 1);
     layout->addLayout(bottom);
 
-    handles_ = new HandleListing(session().pc(), ctx.serviceLog, this);
+    handles_ = new HandleListing(session().pc(), context().serviceLog, this);
     connection_ = std::make_unique<Connection>(session(), ui(), rows_, mmoInfo->log(), handles_);
     connect(&session(), &app::Session::disconnectRequested, this,
             ui::atEdge(this, &ConnectPage::btnDiscKKMClick));
-    scan_ = new DeviceScan(session(), ui(), rows_, mmoInfo->log(), ctx.serviceLog, handles_, this);
+    scan_ = new DeviceScan(session(), ui(), rows_, mmoInfo->log(), context().serviceLog, handles_,
+                           this);
     connect(&rows_, &DeviceRows::reset, this, ui::atEdge(this, &ConnectPage::showRows));
     connect(&rows_, &DeviceRows::rowAdded, this,
             ui::atEdge(this, [this](int row) { lvKKMconnect->addDataRow(rows_.at(row).cells()); }));

@@ -27,6 +27,11 @@ class ConnectPage : public app::Page {
     Q_OBJECT
   public:
     explicit ConnectPage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     ~ConnectPage() override;
 
     QString caption() const override { return QStringLiteral(" Подключение   "); }

@@ -30,6 +30,9 @@ using ui::named;
 
 CheckPage::CheckPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabCheck");
+}
+
+void CheckPage::build() {
     Panel7 = named<QFrame>(this, "Panel7");
     Panel7->setFocusPolicy(Qt::StrongFocus);
     btnCheck = named<QPushButton>(Panel7, "btnCheck", ui::btnValRead);

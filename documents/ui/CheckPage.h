@@ -20,6 +20,11 @@ class CheckPage : public app::Page {
     Q_OBJECT
   public:
     explicit CheckPage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     QString caption() const override { return QStringLiteral(" Чеки   "); }
     void resetView() override;
     QAbstractButton* readButton() const override;

@@ -20,6 +20,9 @@ using ui::named;
 
 ShiftPage::ShiftPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabShift");
+}
+
+void ShiftPage::build() {
     btnShift = named<QPushButton>(this, "btnShift", ui::btnValRead);
     lvShiftInfo = named<ui::ReportList>(this, "lvShiftInfo");
     lvShiftInfo->setColumns({{info::kShiftInfoCaption, 240}, {info::kValueCaption, 300}});

@@ -11,6 +11,11 @@ class ShiftPage : public app::Page {
     Q_OBJECT
   public:
     explicit ShiftPage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     QString caption() const override { return QStringLiteral(" Смена   "); }
     void resetView() override;
     QAbstractButton* readButton() const override;

@@ -44,6 +44,9 @@ QPushButton* button(QWidget* page, const char* name, const QString& caption) {
 
 KkmInfoPage::KkmInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabKKMinfo");
+}
+
+void KkmInfoPage::build() {
     btnGetKKMinfo = button(this, "btnGetKKMinfo", ui::btnValRead);
     btnSaveKKMInfo = button(this, "btnSaveKKMInfo", QStringLiteral("Сохранить в файл"));
     btnKKMreport = button(this, "btnKKMreport", QStringLiteral("Печать отчета"));
@@ -67,6 +70,9 @@ void KkmInfoPage::btnKKMreportClick() {
 
 RegInfoPage::RegInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabRegInfo");
+}
+
+void RegInfoPage::build() {
     btnGetReginfo = button(this, "btnGetReginfo", ui::btnValRead);
     btnSaveRegInfo = button(this, "btnSaveRegInfo", QStringLiteral("Сохранить в файл"));
     lvRegInfo = buildReportTab(this, "lvRegInfo", kRegInfoCaption, {btnGetReginfo, btnSaveRegInfo});
@@ -78,6 +84,9 @@ RegInfoPage::RegInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ct
 
 FnInfoPage::FnInfoPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabFNinfo");
+}
+
+void FnInfoPage::build() {
     btnGetFNinfo = button(this, "btnGetFNinfo", ui::btnValRead);
     btnSaveFNInfo = button(this, "btnSaveFNInfo", QStringLiteral("Сохранить в файл"));
     lvFNinfo = buildReportTab(this, "lvFNinfo", kFnInfoCaption, {btnGetFNinfo, btnSaveFNInfo});

@@ -10,6 +10,11 @@ class KkmInfoPage : public app::Page {
     Q_OBJECT
   public:
     explicit KkmInfoPage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     QString caption() const override { return QStringLiteral(" ККМ   "); }
     void resetView() override;
     QAbstractButton* readButton() const override;
@@ -33,6 +38,11 @@ class RegInfoPage : public app::Page {
     Q_OBJECT
   public:
     explicit RegInfoPage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     QString caption() const override { return QStringLiteral(" Регистрация   "); }
     void resetView() override;
     QAbstractButton* readButton() const override;
@@ -53,6 +63,11 @@ class FnInfoPage : public app::Page {
     Q_OBJECT
   public:
     explicit FnInfoPage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     QString caption() const override { return QStringLiteral(" ФН   "); }
     void resetView() override;
     QAbstractButton* readButton() const override;

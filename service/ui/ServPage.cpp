@@ -54,6 +54,9 @@ void keepInRange(QLineEdit* box, const QString& checked) {
 
 ServPage::ServPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabServ");
+}
+
+void ServPage::build() {
     Panel9 = named<QWidget>(this, "Panel9");
     Panel9->setFocusPolicy(Qt::StrongFocus);
     ntp_ = new SntpClient(this);

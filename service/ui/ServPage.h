@@ -22,6 +22,11 @@ class ServPage : public app::Page {
     Q_OBJECT
   public:
     explicit ServPage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     ~ServPage() override;
     QString caption() const override { return QStringLiteral(" Сервис   "); }
     void setActive(bool active) override;

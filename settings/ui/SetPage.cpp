@@ -49,6 +49,9 @@ void MaskedValueDelegate::initStyleOption(QStyleOptionViewItem* option,
 
 SetPage::SetPage(const app::PageContext& ctx, QWidget* parent) : Page(ctx, parent) {
     setObjectName("tabSet");
+}
+
+void SetPage::build() {
     btnGenSet = named<QPushButton>(this, "btnGenSet", ui::btnValRead);
     btnSetSave = named<QPushButton>(this, "btnSetSave", kSaveCaption);
     btnSetSaveInfo = named<QPushButton>(this, "btnSetSaveInfo", QStringLiteral("Сохранить в файл"));

@@ -40,6 +40,11 @@ class SetPage : public app::Page {
     Q_OBJECT
   public:
     explicit SetPage(const app::PageContext& ctx, QWidget* parent = nullptr);
+
+  protected:
+    void build() override;
+
+  public:
     QString caption() const override { return QStringLiteral(" Настройки    "); }
     void resetView() override;
     QAbstractButton* readButton() const override;

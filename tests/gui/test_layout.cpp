@@ -144,8 +144,8 @@ class TestLayout : public QObject {
         h.installCatalogues();
         QVERIFY(connectTo(h, "5"));
         for (app::Page* page : w->pages()) {
-            if (!page->readButton()) continue;
             w->pgcSet->setCurrentWidget(page);
+            if (!page->readButton()) continue;
             QTest::mouseClick(page->readButton(), Qt::LeftButton);
             QTRY_VERIFY(page->readButton()->isEnabled());
         }

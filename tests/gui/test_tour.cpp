@@ -53,6 +53,7 @@ class TestTour : public QObject {
         int shot = 2;
         int read = 0;
         for (app::Page* page : h.window()->pages()) {
+            page->ensureBuilt();  // opened for the first time after the connection
             QAbstractButton* button = page->readButton();
             if (!button) continue;
             page->resetView();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/ui/Page.h"
 #include "app/ui/Program.h"
 #include "app/ui/UnitSet.h"
 #include "app/ui/widgets/Memo.h"
@@ -48,6 +49,13 @@ class GuiHarness {
     template <typename T>
     T* find(const QString& name) {
         T* w = window()->findChild<T*>(name);
+        // a control of a tab not opened yet: the pages are made in tab order until it exists
+        for (app::Page* p : window()->pages()) {
+            if (w) break;
+            if (p->isBuilt()) continue;
+            p->ensureBuilt();
+            w = window()->findChild<T*>(name);
+        }
         if (!w) qFatal("no control named %s", qPrintable(name));
         return w;
     }
