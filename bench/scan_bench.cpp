@@ -28,7 +28,7 @@ namespace {
 class PlainUi : public ui::IUi {
   public:
     void message(const QString&, ui::Icon, std::optional<QString>) override {}
-    bool confirm(const QString&) override { return true; }
+    bool confirm(const QString&, ui::Icon, bool) override { return true; }
     void processEvents() override { QCoreApplication::processEvents(); }
     void pause(int ms) override {
         QEventLoop loop;

@@ -27,7 +27,7 @@ class QuietUi : public ui::IUi {
     void message(const QString& text, ui::Icon, std::optional<QString>) override {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
     }
-    bool confirm(const QString&) override { return true; }
+    bool confirm(const QString&, ui::Icon, bool) override { return true; }
     // Notes the longest time between two turns of the event loop (or the start, or `finish`).
     void processEvents() override { turn(); }
     void start() {

@@ -68,7 +68,7 @@ class TimingUi : public ui::IUi {
     void message(const QString& text, ui::Icon, std::optional<QString>) override {
         messages << text;
     }
-    bool confirm(const QString&) override { return true; }
+    bool confirm(const QString&, ui::Icon, bool) override { return true; }
     void processEvents() override {
         batch();
         QCoreApplication::processEvents();
@@ -158,7 +158,7 @@ bool report(const char* walk, int latencyMs, const documents::WalkResult& r, std
 class QuietUi : public ui::IUi {
   public:
     void message(const QString&, ui::Icon, std::optional<QString>) override {}
-    bool confirm(const QString&) override { return true; }
+    bool confirm(const QString&, ui::Icon, bool) override { return true; }
     void processEvents() override {}
     void pause(int) override {}
 };
