@@ -82,10 +82,7 @@ TFormSet::TFormSet(platform::IPc& pc, const QString& progdir, QWidget* parent)
     // 4. the wheel rule and the popup menu pmCopy of the report lists (copy a row or the whole
     // list) come to each page's lists as the page is made
     copyMenu_ = info::installCopyMenu(this, windowUi_, [this] { return activeTabList(); });
-    for (Page* p : pages_) {
-        connect(p, &Page::built, this, &TFormSet::pageBuilt);
-        if (p->isBuilt()) pageBuilt(p);
-    }
+    for (Page* p : pages_) connect(p, &Page::built, this, &TFormSet::pageBuilt);
     // the first tab is in front at the first paint and its list is loaded below
     connectPage->ensureBuilt();
     // 5.
@@ -187,7 +184,7 @@ void TFormSet::showEvent(QShowEvent* e) {
 void TFormSet::formShow() {
     // layouts must have their sizes before the grids are filled
     for (int i = 0; i < pgcSet->count(); ++i)
-        if (auto* l = pages_[i]->isBuilt() ? pgcSet->widget(i)->layout() : nullptr) {
+        if (auto* l = pgcSet->widget(i)->layout()) {  // none yet on a page not made
             pgcSet->widget(i)->resize(pgcSet->currentWidget()->size());
             l->activate();
         }
