@@ -61,7 +61,9 @@ QStringList pageState(app::Page* page) {
         } else if (auto* t = qobject_cast<QPlainTextEdit*>(w))
             s += " '" + t->toPlainText() + "'";
         else if (auto* l = qobject_cast<ui::ReportList*>(w)) {
-            for (int c = 0; c < l->columnCount(); ++c) s += l->isColumnHidden(c) ? " -" : " +";
+            for (int c = 0; c < l->columnCount(); ++c)
+                s += l->isColumnHidden(c) ? QStringLiteral(" -")
+                                          : " " + QString::number(l->columnWidth(c));
             for (int r = 0; r < l->rowCount(); ++r)
                 for (int c = 0; c < l->columnCount(); ++c) s += " | " + l->cell(r, c);
         }
@@ -184,8 +186,9 @@ class TestMainWindow : public QObject {
     }
 
     void aTabFirstOpenedLateLooksAsIfMadeAtStart() {
-        // one window opens every tab before the connection, the other after it; each page
-        // must then show the same captions, lists, entries and states
+        // one window makes every page before its first show, the other makes each when it is
+        // first opened after the connection; each page must then show the same captions,
+        // lists, entries and states
         const auto openAll = [](GuiHarness& h) {
             for (auto* page : h.window()->pages()) h.window()->pgcSet->setCurrentWidget(page);
             h.window()->pgcSet->setCurrentIndex(0);
@@ -196,9 +199,9 @@ class TestMainWindow : public QObject {
         };
         QList<QStringList> early, late;
         {
-            GuiHarness h;
-            openAll(h);
+            GuiHarness h({}, GuiHarness::Pages::MadeAtStart);
             connect(h);
+            openAll(h);
             for (auto* page : h.window()->pages()) early << pageState(page);
         }
         {

@@ -16,7 +16,7 @@
 
 namespace testing_support {
 
-GuiHarness::GuiHarness(const QString& progdir) {
+GuiHarness::GuiHarness(const QString& progdir, Pages pages) {
     ui::MessageBox::setTestMode(true);
     ui::MessageBox::clearHistory();
     if (progdir.isEmpty()) {
@@ -46,6 +46,8 @@ GuiHarness::GuiHarness(const QString& progdir) {
     });
     program_.mainWindow = std::make_unique<app::TFormSet>(*program_.pc, progdir_);
     app::createDialogs(program_);
+    if (pages == Pages::MadeAtStart)
+        for (app::Page* p : program_.mainWindow->pages()) p->ensureBuilt();
     program_.mainWindow->show();
     if (!QTest::qWaitForWindowExposed(program_.mainWindow.get()))
         qWarning("main window not exposed");

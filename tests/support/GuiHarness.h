@@ -33,9 +33,12 @@ namespace testing_support {
 
 class GuiHarness {
   public:
+    // When the tabs make their controls: when first opened, as in the program, or all of them
+    // before the window's first show (as a window that made every page at once would).
+    enum class Pages { WhenOpened, MadeAtStart };
     // A fresh program with its own program directory (so pf/set.ini is the test's own);
     // `progdir` reuses a directory (two runs of the program).
-    explicit GuiHarness(const QString& progdir = {});
+    explicit GuiHarness(const QString& progdir = {}, Pages pages = Pages::WhenOpened);
     ~GuiHarness();
 
     app::TFormSet* window() { return program_.mainWindow.get(); }
