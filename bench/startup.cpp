@@ -10,52 +10,25 @@
 // draw offscreen, where nothing connects to a display server and the first font load (which the
 // bare window, drawing no text, does not pay) weighs most. `xvfb-run -a build*/startup_bench`
 // measures against an X server without a desktop.
-#include <sys/resource.h>
-#include <time.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QProcess>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "app/ui/Program.h"
+#include "bench/FirstPaint.h"
 
 namespace {
 
-long long monotonicUs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000000LL + t.tv_nsec / 1000;
-}
-
-QElapsedTimer sinceMain;
-
-// Prints "<monotonic µs> <ms since main()> <peak RSS KiB>" at the first paint, then quits.
-class FirstPaint : public QObject {
-  public:
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint && !done) {
-            done = true;
-            const long long at = monotonicUs();
-            const qint64 ms = sinceMain.elapsed();
-            rusage u{};
-            getrusage(RUSAGE_SELF, &u);
-            std::printf("%lld %lld %ld\n", at, static_cast<long long>(ms), u.ru_maxrss);
-            std::fflush(stdout);
-            QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection);
-        }
-        return QObject::eventFilter(o, e);
-    }
-    bool done = false;
-};
+using startup_bench::monotonicUs;
 
 // The program as main() starts it.
 int child(int argc, char** argv) {
+    QElapsedTimer sinceMain;
     sinceMain.start();
-    FirstPaint paint;
+    startup_bench::FirstPaint paint(sinceMain);
     QApplication app(argc, argv);
     app::Program program = app::createProgram();
     program.mainWindow->installEventFilter(&paint);
